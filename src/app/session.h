@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// One Session holds everything a run of the product keeps between operations: the attached media, the
+// device path being worked on, the partition lists and selected volume, and the scan tables. The main
+// window (or the command line's main) owns it; engines receive the parts they need by reference.
+#pragma once
+
+#include <string>
+
+#include "app/attached_media.h"
+#include "fsrecovery/scan_tables.h"
+#include "storage/device_namespace.h"
+#include "volumes/volume_state.h"
+
+namespace salvora {
+
+struct Session {
+    DeviceNamespace devices;
+    AttachedMedia attached;
+    std::string CurrentDevicePath;
+    VolumeState volumes;
+    ScanTables tables;
+};
+
+} // namespace salvora

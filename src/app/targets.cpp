@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/targets.h"
+
+#include <charconv>
+
+#include "base/size_text.h"
+#include "base/text.h"
+#include "volumes/partition_table.h"
+#include "volumes/volume_parameters.h"
+
+namespace salvora {
+namespace {
+
+// A whole-disk selection is taken to start where the first partition of an old-style disk would.
+constexpr std::uint64_t kWholeDiskStartSector = 63;
+
+bool parseNumber(std::string_view digits, int& out) {
+    if (digits.empty() || digits.size() > 4)
+        return false;
+    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), out);
+    return ec == std::errc() && end == digits.data() + digits.size();
+}
+
+Error badTarget(std::string_view text) {
+    return makeError(ErrorKind::InvalidInput,
+                     "invalid target '" + std::string(text) + "': use diskN, diskN:P or a drive letter such as E:");
+}
+
+std::string diskLabel(const AttachedDisk& disk) {
+    return "Removable Media (Disk" + std::to_string(disk.number) + " - " +
+           trim(FormatSize(disk.totalSectors * 512)) + ")";
+}
+
+} // namespace
+
+Result<Target> parseTarget(std::string_view text) {
+    std::string lower = trim(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    if (lower.size() == 2 && lower[1] == ':' && lower[0] >= 'a' && lower[0] <= 'z')
+        return Target{Target::Kind::LogicalDrive, 0, 0, static_cast<char>(lower[0] - 'a' + 'A')};
+    if (!lower.starts_with("disk"))
+        return badTarget(text);
+    std::string_view rest = std::string_view(lower).substr(4);
+    Target target;
+    std::size_t colon = rest.find(':');
+    if (!parseNumber(rest.substr(0, colon), target.disk))
+        return badTarget(text);
+    if (colon == std::string_view::npos)
+        return target;
+    target.kind = Target::Kind::Partition;
+    if (!parseNumber(rest.substr(colon + 1), target.partition) || target.partition < 1)
+        return badTarget(text);
+    return target;
+}
+
+std::string targetText(const Target& target) {
+    switch (target.kind) {
+    case Target::Kind::WholeDisk: return "disk" + std::to_string(target.disk);
+    case Target::Kind::Partition: return "disk" + std::to_string(target.disk) + ":" + std::to_string(target.partition);
+    case Target::Kind::LogicalDrive: return std::string(1, target.letter) + ":";
+    }
+    return {};
+}
+
+void walkAttachedDisks(Session& session, DriveTree* tree) {
+    session.volumes.clearPartitionLists();
+    NodeId physical = kNoNode;
+    if (tree) {
+        NodeId root = tree->addNode("My Computer", kImageComputer, kNoNode);
+        physical = tree->addNode("Physical Drives", kImageDisk, root);
+        tree->expand(root);
+    }
+    for (const AttachedDisk& disk : session.attached.disks) {
+        NodeId node = tree ? tree->addNode(diskLabel(disk), kImageDisk, physical) : kNoNode;
+        WalkPartitionTable({session.volumes, session.devices, tree}, disk.number, disk.totalSectors, node);
+    }
+}
+
+Result<SelectedVolume> selectTarget(Session& session, const Target& target) {
+    VolumeState& volumes = session.volumes;
+    volumes.resetSelection();
+    SelectedVolume& selection = volumes.selectedVolume;
+    if (target.kind == Target::Kind::LogicalDrive) {
+        const AttachedVolume* volume = session.attached.volume(target.letter);
+        if (!volume)
+            return makeError(ErrorKind::InvalidInput, "no logical drive " + targetText(target));
+        selection.fileSystem = NormaliseFileSystemName(volume->fileSystem);
+        if (volume->disk) {
+            selection.devicePath = physicalDrivePath(*volume->disk);
+            selection.start = volume->startOnDisk;
+            selection.end = volume->endOnDisk;
+        } else {
+            selection.devicePath = volumePath(volume->letter);
+            selection.start = 0;
+            selection.end = volume->totalSectors;
+        }
+    } else {
+        const AttachedDisk* disk = session.attached.disk(target.disk);
+        if (!disk || target.disk >= kMaxDisks)
+            return makeError(ErrorKind::InvalidInput, "no physical disk " + targetText(target));
+        const PartitionList& list = volumes.partitionLists[static_cast<std::size_t>(target.disk)];
+        selection.devicePath = physicalDrivePath(target.disk);
+        if (target.kind == Target::Kind::Partition) {
+            if (target.partition > list.count)
+                return makeError(ErrorKind::InvalidInput, "disk" + std::to_string(target.disk) + " has no partition " +
+                                                              std::to_string(target.partition));
+            const PartitionRow& row = list.rows[static_cast<std::size_t>(target.partition - 1)];
+            selection.fileSystem = NormaliseFileSystemName(row.fileSystem);
+            selection.start = row.start;
+            selection.end = row.end;
+        } else {
+            selection.start = kWholeDiskStartSector;
+            selection.end = disk->totalSectors;
+            selection.fileSystem = NormaliseFileSystemName(
+                list.count > 0 ? list.rows[0].fileSystem : GuessFileSystemBySize(selection.start, selection.end));
+        }
+    }
+    session.CurrentDevicePath = selection.devicePath;
+    return selection;
+}
+
+} // namespace salvora

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Targets as the user names them on the command line — "disk0" (a whole disk), "disk0:2" (its partition
+// numbered 2 in the drive tree), "E:" (a logical drive) — and the selection each one makes.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/session.h"
+#include "base/result.h"
+#include "volumes/drive_tree.h"
+
+namespace salvora {
+
+struct Target {
+    enum class Kind { WholeDisk, Partition, LogicalDrive };
+    Kind kind = Kind::WholeDisk;
+    int disk = 0;
+    int partition = 0; // 1-based, the number in the partition's label
+    char letter = 0;
+};
+
+Result<Target> parseTarget(std::string_view text);
+std::string targetText(const Target& target);
+
+// Walks the partition table of every attached disk into the session's partition lists, adding disk and
+// partition nodes to tree when one is given.
+void walkAttachedDisks(Session& session, DriveTree* tree = nullptr);
+
+// Makes the selection a scan of the target starts from: the session's SelectedVolume (with its
+// file-system name normalised) and CurrentDevicePath. A logical drive that is a partition of an attached
+// disk is read through the disk, as the scans do. The partition lists must have been walked.
+Result<SelectedVolume> selectTarget(Session& session, const Target& target);
+
+} // namespace salvora

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The salvora subcommands. Each takes the session with its media attached, writes its result to out and
+// its complaints to err, and returns the process exit code. Option parsing lives in main.cpp only.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "app/session.h"
+
+namespace salvora::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+struct OutputStreams {
+    std::ostream& out;
+    std::ostream& err;
+};
+
+int runList(Session& session, bool json, OutputStreams streams);
+int runParams(Session& session, const std::string& targetText, bool json, OutputStreams streams);
+
+} // namespace salvora::cli

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The drive tree of a mode window, kept on the engine side: "My Computer", "Physical Drives", "Logical
+// Drives", disk, partition and drive nodes. The GUI shows it through a model adapter; the CLI prints it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace salvora {
+
+using NodeId = int;
+inline constexpr NodeId kNoNode = -1;
+
+// Image indexes of the tree's pictures.
+inline constexpr int kImageComputer = 0;
+inline constexpr int kImageLogicalBranch = 1;
+inline constexpr int kImageVolume = 2;
+inline constexpr int kImageDisk = 3;
+
+struct DriveNode {
+    std::string label;
+    int image = 0;
+    NodeId parent = kNoNode;
+    std::vector<NodeId> children;
+    bool expanded = false;
+};
+
+class DriveTree {
+public:
+    // Adds a node as the last child of parent (kNoNode for a root) and returns it.
+    NodeId addNode(std::string label, int image, NodeId parent);
+    const DriveNode& node(NodeId id) const { return m_nodes.at(static_cast<std::size_t>(id)); }
+    void expand(NodeId id) { m_nodes.at(static_cast<std::size_t>(id)).expanded = true; }
+    std::vector<NodeId> roots() const;
+    bool empty() const { return m_nodes.empty(); }
+    void clear() { m_nodes.clear(); }
+
+private:
+    std::vector<DriveNode> m_nodes;
+};
+
+} // namespace salvora
