@@ -17,7 +17,7 @@ std::string FormatSize(std::uint64_t bytes) {
     while (value >= (1u << 20)) {
         if (unit == 9)
             return "Unknown Size";
-        value = (value + 512) / 1024;
+        value = value / 1024 + (value % 1024 >= 512 ? 1 : 0); // rounded, without overflowing near 2^64
         ++unit;
     }
     std::snprintf(text, sizeof text, "%6.2f %cB", static_cast<double>(value) / 1024.0, kUnits[unit]);

@@ -92,12 +92,21 @@ bool isValidSectorsPerMftRecord(std::uint32_t sectors) {
     return sectors == 2 || sectors == 4 || sectors == 6 || sectors == 8;
 }
 
+// NTFS keeps the copy of its boot sector in the volume's last sector. Where the end is recorded as the
+// first sector after the volume (MBR entries, a drive's sector count) that is E - 1, where it is inclusive
+// (GUID entries) it is E itself; E is tried first.
+std::uint64_t backupBootSector(const VolumeReader& reader, std::uint64_t S, std::uint64_t E) {
+    if (E > S + 1 && !hasBootSignature(reader.read(E)))
+        return E - 1;
+    return E;
+}
+
 // The NTFS computation works from one boot sector at a time, the primary at S or the backup at E, and
 // flips to the other one when a field does not make sense.
 class NtfsBootSectors {
 public:
     NtfsBootSectors(const VolumeReader& reader, std::uint64_t S, std::uint64_t E)
-        : m_reader(reader), m_primary(S), m_backup(E), m_current(S) {}
+        : m_reader(reader), m_primary(S), m_backup(backupBootSector(reader, S, E)), m_current(S) {}
 
     // Reads the primary, then the backup; false when neither carries the signature.
     bool readFirstValid() {
