@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/attached_media.h"
+#include "fsrecovery/folder_tree.h"
 #include "fsrecovery/scan_tables.h"
 #include "storage/device_namespace.h"
 #include "volumes/volume_state.h"
@@ -19,6 +20,7 @@ struct Session {
     std::string CurrentDevicePath;
     VolumeState volumes;
     ScanTables tables;
+    FolderModel folders; // the found-item model: folder tree, FolderList, ListStopFlag
 };
 
 } // namespace salvora
