@@ -22,7 +22,6 @@ inline constexpr const char* kUnableToCalculateParameters =
     "or "
     "click on \xE2\x80\x98Search more Partitions\xE2\x80\x99 in case of deleted or missing Drives.";
 inline constexpr const char* kSearchingLostDirectories = "Searching Lost Directories. Please wait...";
-inline constexpr const char* kStoringDirectoryInformation = "Storing Directory Information. Please wait...";
 inline constexpr const char* kCalculatingPartitionParams = "Calculating Partition Params: ";
 
 // Everything a Basic Search reads and fills. volumes.selectedVolume must hold the selection (device path,

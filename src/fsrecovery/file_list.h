@@ -80,6 +80,10 @@ public:
 // walker may be null (no file system to list): only folder rows are listed then.
 void PopulateList(FolderModel& model, TreeItem selectedItem, FolderFileWalker* walker, FileList& list);
 
+// What listing every folder once does to the tree: child folders get the names of their entries and the
+// children of deleted folders are marked deleted. Parents first, so the marks reach every depth.
+void RenameAllFolders(FolderModel& model, FolderFileWalker* walker);
+
 // After a scan: true when the tree holds nothing but "Root", or "Root" and KLX_Miscellaneous while the scan
 // found no folder. The mode window then says once that recovery is not possible in this mode.
 bool ScanFoundNothing(const FolderModel& model, bool scanFoundFolders);

@@ -34,6 +34,8 @@ inline constexpr std::uint32_t kNtfsRootParent = 5;
 inline constexpr std::uint32_t kMiscellaneousSelf = 268435455;
 inline constexpr std::string_view kMiscellaneousName = "KLX_Miscellaneous";
 inline constexpr std::string_view kRootItemText = "Root";
+inline constexpr std::string_view kStoringDirectoryInformation =
+    "Storing Directory Information. Please wait...";
 
 // Image indexes of the folder tree's pictures.
 inline constexpr int kImageRootItem = 0;
@@ -118,7 +120,7 @@ public:
     void toggleCheck(TreeItem item);
 
     void setExpanded(TreeItem item, bool expanded);
-    // Orders the children of item by their text (byte order of the UTF-8 text, as a case-sensitive sort).
+    // Orders the children of item by their text, ignoring ASCII case.
     void sortChildrenByText(TreeItem item);
 
 private:
@@ -206,6 +208,7 @@ private:
     ScanTables& m_tables;
     ProgressSink* m_progress;
     std::vector<bool> m_drained; // rows of FoundFolderTable already moved into the tree
+    std::size_t m_drainedCount = 0;
 };
 
 } // namespace salvora
