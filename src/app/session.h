@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// One Session holds everything a run of the product keeps between operations: the attached media, the
-// device path being worked on, the partition lists and selected volume, and the scan tables. The main
+// One Session holds everything a run of the product keeps between operations: where drives come from
+// (attached images, the system's removable devices), the drive list with its tree, the device path being
+// worked on, the partition lists and selected volume, and the scan tables. The main
 // window (or the command line's main) owns it; engines receive the parts they need by reference.
 #pragma once
 
@@ -17,7 +18,9 @@ namespace salvora {
 
 struct Session {
     DeviceNamespace devices;
-    AttachedMedia attached;
+    DriveSources sources;
+    DriveListState driveList;
+    DriveTree driveTree; // the command line's drive tree; each mode window of the GUI lists into its own
     std::string CurrentDevicePath;
     VolumeState volumes;
     ScanTables tables;

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/targets.h"
 
+#include <algorithm>
 #include <charconv>
 
-#include "base/size_text.h"
 #include "base/text.h"
 #include "volumes/partition_table.h"
 #include "volumes/volume_parameters.h"
@@ -22,13 +22,8 @@ bool parseNumber(std::string_view digits, int& out) {
 }
 
 Error badTarget(std::string_view text) {
-    return makeError(ErrorKind::InvalidInput,
-                     "invalid target '" + std::string(text) + "': use diskN, diskN:P or a drive letter such as E:");
-}
-
-std::string diskLabel(const AttachedDisk& disk) {
-    return "Removable Media (Disk" + std::to_string(disk.number) + " - " +
-           trim(FormatSize(disk.totalSectors * 512)) + ")";
+    return makeError(ErrorKind::InvalidInput, "invalid target '" + std::string(text) +
+                                                  "': use diskN, diskN:P or a drive letter such as E:");
 }
 
 } // namespace
@@ -57,25 +52,22 @@ Result<Target> parseTarget(std::string_view text) {
 
 std::string targetText(const Target& target) {
     switch (target.kind) {
-    case Target::Kind::WholeDisk: return "disk" + std::to_string(target.disk);
-    case Target::Kind::Partition: return "disk" + std::to_string(target.disk) + ":" + std::to_string(target.partition);
-    case Target::Kind::LogicalDrive: return std::string(1, target.letter) + ":";
+    case Target::Kind::WholeDisk:
+        return "disk" + std::to_string(target.disk);
+    case Target::Kind::Partition:
+        return "disk" + std::to_string(target.disk) + ":" + std::to_string(target.partition);
+    case Target::Kind::LogicalDrive:
+        return std::string(1, target.letter) + ":";
     }
     return {};
 }
 
-void walkAttachedDisks(Session& session, DriveTree* tree) {
-    session.volumes.clearPartitionLists();
-    NodeId physical = kNoNode;
-    if (tree) {
-        NodeId root = tree->addNode("My Computer", kImageComputer, kNoNode);
-        physical = tree->addNode("Physical Drives", kImageDisk, root);
-        tree->expand(root);
-    }
-    for (const AttachedDisk& disk : session.attached.disks) {
-        NodeId node = tree ? tree->addNode(diskLabel(disk), kImageDisk, physical) : kNoNode;
-        WalkPartitionTable({session.volumes, session.devices, tree}, disk.number, disk.totalSectors, node);
-    }
+DriveTreeRoots listDrives(Session& session, SearchMode mode) {
+    DriveTreeRoots roots = CreateDriveTreeRoots(session.driveTree);
+    RefreshDriveList(
+        {session.driveList, session.volumes, session.devices, session.driveTree, session.sources, mode},
+        roots);
+    return roots;
 }
 
 Result<SelectedVolume> selectTarget(Session& session, const Target& target) {
@@ -83,28 +75,32 @@ Result<SelectedVolume> selectTarget(Session& session, const Target& target) {
     volumes.resetSelection();
     SelectedVolume& selection = volumes.selectedVolume;
     if (target.kind == Target::Kind::LogicalDrive) {
-        const AttachedVolume* volume = session.attached.volume(target.letter);
-        if (!volume)
+        const ListedDrive* drive = session.driveList.drive(target.letter);
+        const DiskRecord* record = drive ? session.driveTree.record(drive->node) : nullptr;
+        if (!record)
             return makeError(ErrorKind::InvalidInput, "no logical drive " + targetText(target));
-        selection.fileSystem = NormaliseFileSystemName(volume->fileSystem);
-        if (volume->disk) {
-            selection.devicePath = physicalDrivePath(*volume->disk);
-            selection.start = volume->startOnDisk;
-            selection.end = volume->endOnDisk;
+        selection.fileSystem = NormaliseFileSystemName(record->fileSystem);
+        const ListedDisk* disk = session.driveList.disk(static_cast<int>(record->volumeDisk));
+        if (record->locatedOnDisk() && disk) {
+            // Read through the physical disk, at the volume's sectors there, clipped to the disk.
+            selection.devicePath = physicalDrivePath(disk->number);
+            selection.start = record->firstSectorOnDisk;
+            selection.end = std::min(record->endSectorOnDisk, disk->source.totalSectors);
         } else {
-            selection.devicePath = volumePath(volume->letter);
+            selection.devicePath = volumePath(target.letter);
             selection.start = 0;
-            selection.end = volume->totalSectors;
+            selection.end = record->totalBytes / 512;
         }
     } else {
-        const AttachedDisk* disk = session.attached.disk(target.disk);
-        if (!disk || target.disk >= kMaxDisks)
+        const ListedDisk* disk = target.disk < kMaxDisks ? session.driveList.disk(target.disk) : nullptr;
+        if (!disk)
             return makeError(ErrorKind::InvalidInput, "no physical disk " + targetText(target));
         const PartitionList& list = volumes.partitionLists[static_cast<std::size_t>(target.disk)];
         selection.devicePath = physicalDrivePath(target.disk);
         if (target.kind == Target::Kind::Partition) {
             if (target.partition > list.count)
-                return makeError(ErrorKind::InvalidInput, "disk" + std::to_string(target.disk) + " has no partition " +
+                return makeError(ErrorKind::InvalidInput, "disk" + std::to_string(target.disk) +
+                                                              " has no partition " +
                                                               std::to_string(target.partition));
             const PartitionRow& row = list.rows[static_cast<std::size_t>(target.partition - 1)];
             selection.fileSystem = NormaliseFileSystemName(row.fileSystem);
@@ -112,9 +108,10 @@ Result<SelectedVolume> selectTarget(Session& session, const Target& target) {
             selection.end = row.end;
         } else {
             selection.start = kWholeDiskStartSector;
-            selection.end = disk->totalSectors;
+            selection.end = disk->source.totalSectors;
             selection.fileSystem = NormaliseFileSystemName(
-                list.count > 0 ? list.rows[0].fileSystem : GuessFileSystemBySize(selection.start, selection.end));
+                list.count > 0 ? list.rows[0].fileSystem
+                               : GuessFileSystemBySize(selection.start, selection.end));
         }
     }
     session.CurrentDevicePath = selection.devicePath;

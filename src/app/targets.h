@@ -8,7 +8,7 @@
 
 #include "app/session.h"
 #include "base/result.h"
-#include "volumes/drive_tree.h"
+#include "volumes/drive_list.h"
 
 namespace salvora {
 
@@ -23,13 +23,14 @@ struct Target {
 Result<Target> parseTarget(std::string_view text);
 std::string targetText(const Target& target);
 
-// Walks the partition table of every attached disk into the session's partition lists, adding disk and
-// partition nodes to tree when one is given.
-void walkAttachedDisks(Session& session, DriveTree* tree = nullptr);
+// Lists the drives of the session's sources into its drive tree, as a mode window does when it opens:
+// disks with their partitions, logical drives, and the device namespace mapped to what is listed.
+// Returns the tree's fixed nodes.
+DriveTreeRoots listDrives(Session& session, SearchMode mode = SearchMode::Basic);
 
 // Makes the selection a scan of the target starts from: the session's SelectedVolume (with its
-// file-system name normalised) and CurrentDevicePath. A logical drive that is a partition of an attached
-// disk is read through the disk, as the scans do. The partition lists must have been walked.
+// file-system name normalised) and CurrentDevicePath. A logical drive that lies on a listed disk is read
+// through the disk at its sectors there, as the scans do. The drives must have been listed.
 Result<SelectedVolume> selectTarget(Session& session, const Target& target);
 
 } // namespace salvora

@@ -11,11 +11,12 @@
 namespace salvora::cli {
 namespace {
 
-nlohmann::ordered_json paramsJson(const Target& target, const SelectedVolume& selection, const VolumeParameters& p) {
-    nlohmann::ordered_json json = {{"target", targetText(target)},   {"devicePath", selection.devicePath},
-                           {"fileSystem", selection.fileSystem}, {"startSector", selection.start},
-                           {"endSector", selection.end},      {"SPC", p.SPC},
-                           {"Cluster0Start", p.Cluster0Start}};
+nlohmann::ordered_json paramsJson(const Target& target, const SelectedVolume& selection,
+                                  const VolumeParameters& p) {
+    nlohmann::ordered_json json = {{"target", targetText(target)},       {"devicePath", selection.devicePath},
+                                   {"fileSystem", selection.fileSystem}, {"startSector", selection.start},
+                                   {"endSector", selection.end},         {"SPC", p.SPC},
+                                   {"Cluster0Start", p.Cluster0Start}};
     if (selection.fileSystem == "NTFS") {
         json.update({{"MftStartSector", p.MftStartSector},
                      {"MftMirrorSector", p.MftMirrorSector},
@@ -47,7 +48,7 @@ int runParams(Session& session, const std::string& targetArgument, bool json, Ou
         streams.err << "salvora: " << target.error().message << "\n";
         return kExitUsage;
     }
-    walkAttachedDisks(session);
+    listDrives(session);
     auto selection = selectTarget(session, *target);
     if (!selection) {
         streams.err << "salvora: " << selection.error().message << "\n";

@@ -19,7 +19,7 @@ struct OutputStreams {
     std::ostream& err;
 };
 
-int runList(Session& session, bool json, OutputStreams streams);
+int runList(Session& session, bool json, SearchMode mode, OutputStreams streams);
 int runParams(Session& session, const std::string& targetText, bool json, OutputStreams streams);
 
 } // namespace salvora::cli

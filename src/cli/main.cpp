@@ -9,6 +9,7 @@
 #include "app/attached_media.h"
 #include "app/session.h"
 #include "cli/commands.h"
+#include "storage/volume_space.h"
 
 namespace {
 
@@ -18,17 +19,39 @@ constexpr const char* kTargetHelp = R"(Targets:
   L:         the logical drive with letter L (D:, E:, ...)
 
 Media:
+  Memory cards, card readers and USB sticks that report removable media are found by
+  themselves (SD cards on mmcblk too); fixed disks, and USB hard disks that report fixed
+  media, are never listed. Reading a device needs read permission on it (root, or the
+  group that owns /dev/sdX).
   --image FILE         attach a whole-disk image (a card or stick image made with dd) as a
                        removable physical disk; its partitions also appear as logical drives
   --volume-image FILE  attach the image of one volume as a removable logical drive
-  Both may be repeated and may stand before or after the command name. Disk images are
-  numbered from Disk0 in the order given; drive letters go from D: upward, first to the
-  volumes of the disks, then to the volume images. Images and devices are only ever read.
+  Both may be repeated and may stand before or after the command name.
+  Disk numbers: attached disk images come first, Disk0, Disk1, ... in the order given;
+  then the system's disks in name order (sda, sdb, ..., mmcblk0, ...). A disk that is
+  not listed (fixed media, a card-reader slot without a card) still uses up its number,
+  so a card keeps its number while other slots change. At most 25 disks are examined.
+  Drive letters go from D: upward, first to the volumes of the listed disks in disk
+  order, then to the volume images. Images and devices are only ever read.
 
 Examples:
   salvora --image card.img list
   salvora --image card.img params disk0:1
-  salvora params E: --volume-image sdcard-partition.img --json)";
+  salvora params E: --volume-image sdcard-partition.img --json
+  salvora --no-devices --image card.img list --mode photo)";
+
+salvora::SearchMode parseMode(const std::string& name) {
+    using salvora::SearchMode;
+    if (name == "deep")
+        return SearchMode::Deep;
+    if (name == "photo")
+        return SearchMode::Photo;
+    if (name == "video")
+        return SearchMode::Video;
+    if (name == "signature")
+        return SearchMode::Signature;
+    return SearchMode::Basic;
+}
 
 } // namespace
 
@@ -46,12 +69,25 @@ int main(int argc, char** argv) {
     app.add_option("--volume-image", volumeImages, "Attach a volume image as a removable logical drive")
         ->type_name("FILE")
         ->take_all();
+    std::string imageBus = "UNKNOWN";
+    app.add_option("--image-bus", imageBus, "Bus type that attached disk images report (default UNKNOWN)")
+        ->type_name("NAME");
+    bool noDevices = false;
+    app.add_flag("--no-devices", noDevices, "Do not look for removable devices; use attached images only");
+    std::string systemRoot;
+    app.add_option("--system-root", systemRoot,
+                   "Look for devices below DIR (its sys/block, dev, run/udev and proc) instead of /")
+        ->type_name("DIR");
 
     bool json = false;
+    std::string mode = "basic";
     std::string target;
 
-    CLI::App* list = app.add_subcommand("list", "List the disks with their partitions, and the logical drives");
+    CLI::App* list =
+        app.add_subcommand("list", "List the disks with their partitions, and the logical drives");
     list->add_flag("--json", json, "Print JSON for scripts");
+    list->add_option("--mode", mode, "List as this mode's window does (which disks count as partitionless)")
+        ->check(CLI::IsMember({"basic", "deep", "photo", "video", "signature"}));
     list->fallthrough();
 
     CLI::App* params = app.add_subcommand("params", "Print the parameters of the volume at TARGET");
@@ -66,15 +102,18 @@ int main(int argc, char** argv) {
     }
 
     Session session;
-    auto attached = attachImages(session.devices, diskImages, volumeImages);
-    if (!attached) {
-        std::cerr << "salvora: " << attached.error().message << "\n";
+    auto sources = attachImages(diskImages, volumeImages, imageBus);
+    if (!sources) {
+        std::cerr << "salvora: " << sources.error().message << "\n";
         return cli::kExitFailure;
     }
-    session.attached = std::move(*attached);
+    session.sources = std::move(*sources);
+    if (!noDevices)
+        session.sources.system = SystemPaths{systemRoot};
+    session.sources.computerName = ComputerName();
 
     cli::OutputStreams streams{std::cout, std::cerr};
     if (list->parsed())
-        return cli::runList(session, json, streams);
+        return cli::runList(session, json, parseMode(mode), streams);
     return cli::runParams(session, target, json, streams);
 }

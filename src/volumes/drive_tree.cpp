@@ -5,10 +5,17 @@ namespace salvora {
 
 NodeId DriveTree::addNode(std::string label, int image, NodeId parent) {
     NodeId id = static_cast<NodeId>(m_nodes.size());
-    m_nodes.push_back(DriveNode{std::move(label), image, parent, {}, false});
+    m_nodes.push_back(DriveNode{std::move(label), image, parent, {}, false, std::nullopt});
     if (parent != kNoNode)
         m_nodes.at(static_cast<std::size_t>(parent)).children.push_back(id);
     return id;
+}
+
+const DiskRecord* DriveTree::record(NodeId id) const {
+    if (!contains(id))
+        return nullptr;
+    const auto& record = m_nodes[static_cast<std::size_t>(id)].record;
+    return record ? &*record : nullptr;
 }
 
 std::vector<NodeId> DriveTree::roots() const {

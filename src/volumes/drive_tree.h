@@ -3,8 +3,11 @@
 // Drives", disk, partition and drive nodes. The GUI shows it through a model adapter; the CLI prints it.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "volumes/disk_record.h"
 
 namespace salvora {
 
@@ -23,6 +26,7 @@ struct DriveNode {
     NodeId parent = kNoNode;
     std::vector<NodeId> children;
     bool expanded = false;
+    std::optional<DiskRecord> record; // disk and logical-drive nodes; lives as long as the node
 };
 
 class DriveTree {
@@ -31,6 +35,13 @@ public:
     NodeId addNode(std::string label, int image, NodeId parent);
     const DriveNode& node(NodeId id) const { return m_nodes.at(static_cast<std::size_t>(id)); }
     void expand(NodeId id) { m_nodes.at(static_cast<std::size_t>(id)).expanded = true; }
+    void setRecord(NodeId id, DiskRecord record) {
+        m_nodes.at(static_cast<std::size_t>(id)).record = std::move(record);
+    }
+    // The record attached to a node, or nullptr (fixed nodes, partitions, or no such node).
+    const DiskRecord* record(NodeId id) const;
+    bool contains(NodeId id) const { return id >= 0 && static_cast<std::size_t>(id) < m_nodes.size(); }
+    std::size_t size() const { return m_nodes.size(); }
     std::vector<NodeId> roots() const;
     bool empty() const { return m_nodes.empty(); }
     void clear() { m_nodes.clear(); }
