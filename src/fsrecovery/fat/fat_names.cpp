@@ -102,9 +102,10 @@ std::string LongName(ByteSpan sectorBuffer, std::size_t entryOffset, std::uint64
     for (unsigned position = 1; position <= 64; ++position) {
         offset -= static_cast<long long>(kEntrySize);
         if (offset < 0) {
-            if (currentSector == 0 || !readPreceding || !readPreceding(currentSector - 1, preceding))
+            std::uint64_t precedingSector = 0;
+            if (!readPreceding || !readPreceding(currentSector, precedingSector, preceding))
                 break;
-            --currentSector;
+            currentSector = precedingSector;
             current = ByteSpan(preceding.data(), preceding.size());
             offset = static_cast<long long>(kSectorBytes - kEntrySize);
         }

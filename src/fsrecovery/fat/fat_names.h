@@ -30,8 +30,11 @@ bool IsValidName(std::string_view utf8);
 // Latin letters (codes 128 to 255) are ordinary in long names and do not hide a file.
 bool IsValidLongName(std::string_view utf8);
 
-// Reads the sector before the one a long name continues into; false when it cannot be read.
-using PrecedingSectorReader = std::function<bool(std::uint64_t sector, std::array<std::byte, 512>& out)>;
+// Reads the directory sector that comes before sector in the directory (the previous sector of its cluster
+// chain, which is not always sector - 1): its number into preceding and its bytes into out. False when there
+// is none or it cannot be read.
+using PrecedingSectorReader =
+    std::function<bool(std::uint64_t sector, std::uint64_t& preceding, std::array<std::byte, 512>& out)>;
 
 // The long name of the short entry at entryOffset of sectorBuffer (read from sector): the long-name entries
 // before it, walked backwards, across into the preceding sector when the walk passes offset 0. Ends at the
