@@ -13,6 +13,9 @@ namespace {
 
 // A file listed with size 0 is saved as one 4096-byte block: the listing may be wrong, the data may not be.
 constexpr std::uint64_t kSizeForEmptyFiles = 4096;
+// Clusters 0 and 1 are not data clusters: an entry that starts there (an empty file, a volume label) has
+// no data on the volume.
+constexpr std::uint32_t kFirstDataCluster = 2;
 
 // Reads FAT sectors, keeping the last one: a chain's neighbouring entries share a sector.
 class FatSectorCache {
@@ -92,6 +95,10 @@ void SaveFatFile(SaveContext& context, FileSaveRequest request) {
     request.size = size;
     if (!prepareFile(context, request))
         return;
+    if (request.startCluster < kFirstDataCluster) {
+        CreateEmptyFile(request.destinationPath);
+        return;
+    }
     copyExtentsToFile(context, request.destinationPath, clustersOfFile(context, request, size), size,
                       request.askFlag);
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <unistd.h>
 
 #include "save/output_naming.h"
@@ -81,6 +82,11 @@ void readSectorsOrZeros(DeviceHandle& handle, std::uint64_t sector, std::span<st
 bool prepareFile(SaveContext& context, FileSaveRequest& request) {
     SaveState& state = context.state;
     state.SkipCurrentFile = false;
+    // A folder cannot be overwritten by a file: a file that would land on one takes the next free name.
+    if (std::error_code ignored; std::filesystem::is_directory(request.destinationPath, ignored)) {
+        request.destinationPath = MakeDuplicateName(request.destinationPath);
+        request.displayName = fileNamePart(request.destinationPath);
+    }
     if (request.askFlag == 1) {
         if (::access(request.destinationPath.c_str(), F_OK) == 0 &&
             resolveNameConflict(state, context.conflicts, request.destinationPath, request.displayName) ==

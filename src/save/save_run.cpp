@@ -1,0 +1,149 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "save/save_run.h"
+
+#include <charconv>
+#include <filesystem>
+#include <vector>
+
+#include "save/fat_writer.h"
+#include "save/ntfs_writer.h"
+#include "save/output_naming.h"
+
+namespace salvora {
+namespace {
+
+// One ticked folder and the path it is saved to.
+struct PlannedFolder {
+    TreeItem item = kNoTreeItem;
+    std::string path;
+    FileList files;
+};
+
+std::uint64_t parseNumber(const std::string& text) {
+    std::uint64_t value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+class SaveRun {
+public:
+    SaveRun(SaveRunContext& context) : m_context(context), m_state(context.save.state) {}
+
+    void planTree(const std::string& destination) {
+        // Folders below the first level get their names when their parent's directory is read.
+        RenameAllFolders(m_context.model, &m_context.walker);
+        const FolderTree& tree = m_context.model.tree;
+        for (TreeItem top : tree.topLevelItems())
+            plan(top, tree.root() == top ? destination : destination + "/" + safeComponentName(tree.text(top)), false);
+    }
+
+    void planRows(const std::vector<FileListRow>& rows, const std::string& destination) {
+        PlannedFolder folder;
+        folder.path = destination;
+        for (const FileListRow& row : rows)
+            if (!row.folder)
+                folder.files.rows.push_back(row);
+        m_report.totals.files += folder.files.rows.size();
+        m_planned.push_back(std::move(folder));
+    }
+
+    SaveRunReport save() {
+        m_state.FilesToSave = m_report.totals.files;
+        // Every folder first: a file from a damaged directory may carry the name of a folder beside it, and
+        // the folder must not then be lost to the file.
+        for (const PlannedFolder& folder : m_planned)
+            CreateFolderPath(folder.path);
+        std::uint64_t foldersDone = 0;
+        for (const PlannedFolder& folder : m_planned) {
+            if (folder.item != kNoTreeItem && m_context.progress)
+                m_context.progress->folderSaved(++foldersDone, m_report.totals.folders);
+            for (const FileListRow& row : folder.files.rows)
+                saveFile(folder.path, row);
+        }
+        m_report.stopped = m_state.StopSaving;
+        return m_report;
+    }
+
+private:
+    // Ticked folders are saved whole; inside a partly ticked folder only what is ticked.
+    void plan(TreeItem item, const std::string& path, bool insideTicked) {
+        const FolderTree& tree = m_context.model.tree;
+        CheckState check = tree.checkState(item);
+        bool ticked = insideTicked || check == CheckState::Ticked;
+        if (!ticked && check != CheckState::PartlyTicked)
+            return;
+        if (ticked) {
+            PlannedFolder folder{item, path, {}};
+            std::uint32_t self = m_context.walker.rootSelf();
+            if (const FolderNode* node = m_context.model.nodeOf(item))
+                self = node->self;
+            m_context.walker.listFiles(folder.files, self, m_context.model.ListStopFlag);
+            std::erase_if(folder.files.rows, [](const FileListRow& row) { return row.folder; });
+            m_report.totals.files += folder.files.rows.size();
+            ++m_report.totals.folders;
+            m_planned.push_back(std::move(folder));
+            if (m_context.progress)
+                m_context.progress->counted(m_report.totals);
+        }
+        for (TreeItem child : tree.children(item))
+            plan(child, path + "/" + safeComponentName(tree.text(child)), ticked);
+    }
+
+    void saveFile(const std::string& folderPath, const FileListRow& row) {
+        if (m_state.StopSaving) {
+            ++m_report.filesSkipped;
+            return;
+        }
+        FileSaveRequest request;
+        request.displayName = row.cells[file_list::Name];
+        request.destinationPath = folderPath + "/" + safeComponentName(request.displayName);
+        request.size = parseNumber(row.cells[file_list::Size]);
+        request.askFlag = 1;
+        const std::uint64_t location = parseNumber(row.cells[file_list::Debug1]);
+        const std::uint64_t savedBefore = m_state.FilesSaved;
+        if (m_context.save.fileSystem == "NTFS") {
+            request.recordSector = location;
+            SaveNtfsFile(m_context.save, request);
+        } else {
+            request.startCluster = static_cast<std::uint32_t>(location);
+            SaveFatFile(m_context.save, request);
+        }
+        if (m_state.FilesSaved == savedBefore) {
+            ++m_report.filesSkipped;
+        } else {
+            ++m_report.filesWritten;
+            m_report.bytesWritten += request.size;
+        }
+    }
+
+    SaveRunContext& m_context;
+    SaveState& m_state;
+    std::vector<PlannedFolder> m_planned;
+    SaveRunReport m_report;
+};
+
+void resetForNewSave(SaveState& state) {
+    state.StopSaving = false;
+    state.SkipCurrentFile = false;
+    state.FilesSaved = 0;
+    state.conflictAnswer = ConflictAnswer::Overwrite;
+}
+
+} // namespace
+
+SaveRunReport RunTreeSave(SaveRunContext& context, const std::string& destination) {
+    resetForNewSave(context.save.state);
+    SaveRun run(context);
+    run.planTree(destination);
+    return run.save();
+}
+
+SaveRunReport SaveListedFiles(SaveRunContext& context, const std::vector<FileListRow>& rows,
+                              const std::string& destination) {
+    resetForNewSave(context.save.state);
+    SaveRun run(context);
+    run.planRows(rows, destination);
+    return run.save();
+}
+
+} // namespace salvora
