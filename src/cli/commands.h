@@ -22,4 +22,13 @@ struct OutputStreams {
 int runList(Session& session, bool json, SearchMode mode, OutputStreams streams);
 int runParams(Session& session, const std::string& targetText, bool json, OutputStreams streams);
 
+struct BasicOptions {
+    std::string target;
+    std::string listPath; // --ls: list this folder instead of printing the tree
+    bool json = false;
+    bool files = false; // --files: with --json, every file of every folder
+    bool showProgress = true;
+};
+int runBasic(Session& session, const BasicOptions& options, OutputStreams streams);
+
 } // namespace salvora::cli

@@ -95,6 +95,18 @@ int main(int argc, char** argv) {
     params->add_flag("--json", json, "Print JSON for scripts");
     params->fallthrough();
 
+    cli::BasicOptions basicOptions;
+    CLI::App* basic =
+        app.add_subcommand("basic", "Run a Basic Search of the volume at TARGET and print its folder tree");
+    basic->add_option("target", basicOptions.target, "diskN, diskN:P or L:")->required();
+    basic
+        ->add_option("--ls", basicOptions.listPath,
+                     "List the files of one folder (\"/\" is Root), as the file list shows them")
+        ->type_name("PATH");
+    basic->add_flag("--json", basicOptions.json, "Print every folder (path, deleted) as JSON for scripts");
+    basic->add_flag("--files", basicOptions.files, "With --json: also every file of every folder");
+    basic->fallthrough();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -115,5 +127,7 @@ int main(int argc, char** argv) {
     cli::OutputStreams streams{std::cout, std::cerr};
     if (list->parsed())
         return cli::runList(session, json, parseMode(mode), streams);
+    if (basic->parsed())
+        return cli::runBasic(session, basicOptions, streams);
     return cli::runParams(session, target, json, streams);
 }

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A whole Basic Search of a fuzzed FAT volume: parameters, the lost-directory scan, the tree building, the
+// naming of every folder and the listing of every folder. Loops in ".." chains and in the FAT, and cluster
+// numbers past the volume, must end.
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "fsrecovery/basic_search.h"
+
+namespace {
+
+class SilentPrompter final : public salvora::Prompter {
+public:
+    void inform(const std::string&) override {}
+    bool askYesNo(const std::string&) override { return false; }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace salvora;
+    if (size < 1 || size > (4u << 20))
+        return 0;
+    DeviceNamespace devices;
+    const auto* bytes = reinterpret_cast<const std::byte*>(data);
+    devices.setVolume('D', std::make_shared<MemoryMedium>(std::vector<std::byte>(bytes + 1, bytes + size)));
+    VolumeState volumes;
+    volumes.selectedVolume = {volumePath('D'), (data[0] & 1) ? "FAT32" : "FAT16", 0, (size - 1) / 512};
+    ScanTables tables;
+    FolderModel folders;
+    NullProgress progress;
+    SilentPrompter prompter;
+    StopFlag stop{false};
+    BasicSearchContext context{devices, volumePath('D'), volumes, tables, folders, progress, prompter, stop};
+    RunBasicSearch(context);
+    auto walker = BasicSearchFolderWalker(context);
+    RenameAllFolders(folders, walker.get());
+    for (TreeItem item = 1; item <= folders.tree.itemCount(); ++item) {
+        FileList list;
+        PopulateList(folders, item, walker.get(), list);
+        folders.tree.toggleCheck(item);
+    }
+    return 0;
+}
