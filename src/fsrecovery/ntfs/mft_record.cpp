@@ -23,6 +23,7 @@ MftRecordHeader parseMftRecordHeader(ByteSpan record) {
     MftRecordHeader header;
     header.firstAttribute = le16(record, 0x14);
     header.flags = le16(record, 0x16);
+    header.baseReference = le64(record, 0x20);
     return header;
 }
 

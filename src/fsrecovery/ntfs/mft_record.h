@@ -9,6 +9,7 @@
 //   0x06 u16 entries in the update sequence array
 //   0x14 u16 offset of the first attribute
 //   0x16 u16 flags: 0x01 in use, 0x02 directory
+//   0x20 u64 base record reference: 0 for a base record, else the record this one extends
 //
 // Attribute header:
 //   0x00 u32 type (0 or 0xFFFFFFFF ends the list)
@@ -45,9 +46,13 @@ bool hasFileSignature(ByteSpan record);
 struct MftRecordHeader {
     std::uint16_t firstAttribute = 0;
     std::uint16_t flags = 0;
+    std::uint64_t baseReference = 0;
+    // An extension record holds attributes of another record (named in that record's attribute list); it is
+    // not a file or folder of its own.
+    bool isExtension() const { return (baseReference & 0x0000FFFFFFFFFFFFull) != 0; }
     bool inUse() const { return (flags & 0x01) != 0; }
-    // Directories carry the flags 2 (deleted) or 3 (in use); index views and other bits are not folders.
-    bool isDirectory() const { return flags == 2 || flags == 3; }
+    // Directories carry 0x02: 2 deleted, 3 in use; 0x04 is added to directories of $Extend.
+    bool isDirectory() const { return (flags & 0x02) != 0; }
 };
 MftRecordHeader parseMftRecordHeader(ByteSpan record);
 

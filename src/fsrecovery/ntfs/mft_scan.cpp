@@ -106,8 +106,10 @@ bool MftScanner::scanRun(const MftRun& run) {
         m_sectorsScanned += records * kMftRecordSectors;
         m_context.progress.setPosition(std::min(m_sectorsScanned, m_context.runs.totalSectors()));
     }
-    m_recordNumber += slots - readable;
-    m_sectorsScanned += (slots - readable) * kMftRecordSectors;
+    // Slots that could not be read still take their record numbers, up to the limit.
+    const std::uint64_t skipped = std::min(slots - readable, m_recordLimit - m_recordNumber);
+    m_recordNumber += skipped;
+    m_sectorsScanned += skipped * kMftRecordSectors;
     return m_recordNumber < m_recordLimit;
 }
 
@@ -134,6 +136,9 @@ void MftScanner::processRecord(std::span<std::byte> record, std::uint64_t sector
         return;
     ApplyFixups(record, kMftRecordBytes);
     const MftRecordHeader header = parseMftRecordHeader(record);
+    // Names in an extension record belong to its base record, which is indexed under one of them.
+    if (header.isExtension())
+        return;
     const auto recordNumber = static_cast<std::uint32_t>(m_recordNumber);
     const FileNameHit name = chooseRecordName(record, recordNumber, false, m_fetch);
     if (!name.found)

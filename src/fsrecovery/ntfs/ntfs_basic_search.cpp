@@ -25,7 +25,8 @@ void NtfsRecordWalker::scanVolume(BasicSearchContext& context) {
 
 std::unique_ptr<FolderFileWalker> NtfsRecordWalker::folderWalker(BasicSearchContext& context) {
     return std::make_unique<NtfsFolderWalker>(context.devices, context.devicePath,
-                                              context.tables.NtfsItemTable, m_state.mftRuns);
+                                              context.tables.NtfsItemTable, m_state.mftRuns,
+                                              context.volumes.volumeParameters);
 }
 
 } // namespace salvora

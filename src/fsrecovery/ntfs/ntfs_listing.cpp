@@ -24,14 +24,14 @@ std::optional<std::uint64_t> decimalCell(const std::string& text) {
     return value;
 }
 
-// The size of the unnamed $DATA. When the record itself has none but an attribute list names other records,
-// the first of them that holds one gives the size (its first extent carries the real size).
+// The size of the unnamed $DATA. When the record itself has none but its attribute list (resident or not)
+// places it in another record, that record's first extent gives the size: it carries the real size.
 std::uint64_t fileDataSize(ByteSpan record, std::uint32_t recordNumber, MftRecordReader& reader) {
     const DataSizeResult own = findDataSize(record);
     if (own.found)
         return own.size;
     std::vector<std::byte> other;
-    for (const AttributeListEntry& entry : residentAttributeList(record)) {
+    for (const AttributeListEntry& entry : reader.attributeList(record)) {
         if (entry.type != ntfs_attribute::Data || entry.nameLength != 0 || entry.startingVcn != 0 ||
             entry.recordNumber() == recordNumber)
             continue;
@@ -72,7 +72,7 @@ const std::vector<std::size_t>& NtfsFolderWalker::rowsOf(std::uint32_t parent) {
 void NtfsFolderWalker::ListNtfsFolder(FileList& list, std::uint32_t self, const StopFlag& listStop) {
     DeviceHandle handle;
     handle.open(m_devices, m_devicePath);
-    MftRecordReader reader(handle, m_runs);
+    MftRecordReader reader(handle, m_runs, &m_volume);
     const MftRecordFetcher fetch = reader.fetcher();
     std::vector<std::byte> record;
 

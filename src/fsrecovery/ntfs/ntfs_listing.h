@@ -14,14 +14,16 @@
 #include "fsrecovery/ntfs/mft_runs.h"
 #include "fsrecovery/scan_tables.h"
 #include "storage/device_namespace.h"
+#include "volumes/volume_state.h"
 
 namespace salvora {
 
 class NtfsFolderWalker final : public FolderFileWalker {
 public:
     NtfsFolderWalker(const DeviceNamespace& devices, std::string devicePath, TextTable& itemTable,
-                     const MftRunTable& runs)
-        : m_devices(devices), m_devicePath(std::move(devicePath)), m_items(itemTable), m_runs(runs) {}
+                     const MftRunTable& runs, const VolumeParameters& volume)
+        : m_devices(devices), m_devicePath(std::move(devicePath)), m_items(itemTable), m_runs(runs),
+          m_volume(volume) {}
 
     std::uint32_t rootSelf() const override { return 5; }
     void listFiles(FileList& list, std::uint32_t self, const StopFlag& listStop) override {
@@ -42,6 +44,7 @@ private:
     std::string m_devicePath;
     TextTable& m_items;
     const MftRunTable& m_runs;
+    VolumeParameters m_volume;
     std::uint64_t m_recordReads = 0;
 
     // Rows of the table by parent, in table order, so that listing every folder stays linear. Rebuilt when
