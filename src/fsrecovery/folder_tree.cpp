@@ -52,20 +52,12 @@ std::size_t lowerBound(const TextTable& table, std::size_t column, std::int32_t 
 
 // ---- FolderTree ---------------------------------------------------------------------------------------
 
-TreeItem FolderTree::root() const {
-    if (m_items.empty() || m_items.front().text != kRootItemText || m_items.front().parent != kNoTreeItem)
-        return kNoTreeItem;
-    return 1;
-}
-
 TreeItem FolderTree::ensureRoot() {
-    if (TreeItem existing = root(); existing != kNoTreeItem)
-        return existing;
-    // A tree whose first item is not "Root" is started afresh: every item hangs below "Root".
-    m_items.clear();
-    TreeItem item = insertItem(kNoTreeItem, std::string(kRootItemText), kImageRootItem, std::nullopt);
-    mutableItem(item).expanded = true;
-    return item;
+    if (m_root != kNoTreeItem)
+        return m_root;
+    m_root = insertItem(kNoTreeItem, std::string(kRootItemText), kImageRootItem, std::nullopt);
+    mutableItem(m_root).expanded = true;
+    return m_root;
 }
 
 TreeItem FolderTree::insertItem(TreeItem parent, std::string text, int image,

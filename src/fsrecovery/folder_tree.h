@@ -90,12 +90,15 @@ class FolderTree {
 public:
     bool empty() const { return m_items.empty(); }
     std::size_t itemCount() const { return m_items.size(); }
-    void clear() { m_items.clear(); }
+    void clear() {
+        m_items.clear();
+        m_root = kNoTreeItem;
+    }
     bool valid(TreeItem item) const { return item != kNoTreeItem && item <= m_items.size(); }
 
-    // The first top-level item when it is "Root", else kNoTreeItem.
-    TreeItem root() const;
-    // Creates the "Root" item (unticked, expanded) when the tree has none and returns it.
+    // The "Root" item, or kNoTreeItem before one was created.
+    TreeItem root() const { return m_root; }
+    // Creates the top-level "Root" item (unticked, expanded) when the tree has none and returns it.
     TreeItem ensureRoot();
     // Appends an item as the last child of parent (kNoTreeItem: a top-level item).
     TreeItem insertItem(TreeItem parent, std::string text, int image, std::optional<std::size_t> node);
@@ -128,6 +131,7 @@ private:
     void setSubtree(TreeItem item, CheckState state);
 
     std::vector<FolderTreeItem> m_items;
+    TreeItem m_root = kNoTreeItem;
 };
 
 // The state of the found-item model that a session keeps: the tree, FolderList, FolderCount, the one-entry
