@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/attached_media.h"
+#include "carving/carving_state.h"
 #include "fsrecovery/folder_tree.h"
 #include "fsrecovery/ntfs/ntfs_state.h"
 #include "fsrecovery/scan_tables.h"
@@ -24,8 +25,9 @@ struct Session {
     std::string CurrentDevicePath;
     VolumeState volumes;
     ScanTables tables;
-    FolderModel folders; // the found-item model: folder tree, FolderList, ListStopFlag
-    NtfsState ntfs;      // the $MFT runs of the last NTFS Basic Search
+    FolderModel folders;  // the found-item model: folder tree, FolderList, ListStopFlag
+    NtfsState ntfs;       // the $MFT runs of the last NTFS Basic Search
+    CarvingState carving; // signature lists, type tables and flags of Photo, Signature and Video Search
 };
 
 } // namespace salvora

@@ -40,6 +40,11 @@ public:
         std::lock_guard lock(m_state->mutex);
         m_state->failing.emplace_back(first, end);
     }
+    // Lets every range read again, as a card that was put back properly.
+    void clearFailures() {
+        std::lock_guard lock(m_state->mutex);
+        m_state->failing.clear();
+    }
     void remove() { m_state->present = false; }
     void reinsert() { m_state->present = true; }
     std::uint64_t readCount() const { return m_state->reads; }
