@@ -70,11 +70,15 @@ bool isExcludedName(const std::string& name) {
 }
 
 // The bus the disk hangs on, told by the devices its sysfs entry lies below.
-int busTypeOf(const fs::path& entry, const std::string& name) {
+int busTypeOf(const SystemPaths& paths, const fs::path& entry, const std::string& name) {
     std::error_code error;
     std::string path = fs::canonical(entry, error).string();
     if (error)
         path = entry.string();
+    // Only the part below the tree's root tells the bus.
+    std::string root = paths.root.empty() ? std::string() : fs::canonical(paths.root, error).string();
+    if (!root.empty() && path.starts_with(root))
+        path = path.substr(root.size());
     auto below = [&path](std::string_view part) { return path.find(part) != std::string::npos; };
     if (below("/usb"))
         return kBusUsb;
@@ -204,7 +208,7 @@ PhysicalDiskCandidate describe(const SystemPaths& paths, const fs::path& entry, 
     disk.medium = medium;
     std::string majorMinor = readAttribute(entry / "dev");
     disk.mountPoint = mountPointOf(paths.mountInfo(), majorMinor);
-    disk.busType = busTypeOf(entry, name);
+    disk.busType = busTypeOf(paths, entry, name);
     disk.strings = deviceStrings(paths, entry, name, majorMinor);
     disk.partitions = partitionsOf(paths, entry, name);
     // sysfs counts the size in 512-byte units whatever the device's own sector size.
@@ -252,8 +256,24 @@ std::string decodeOctalEscapes(std::string_view text) {
 } // namespace
 
 bool blockNameLess(const std::string& a, const std::string& b) {
-    std::vector<std::string> ra = nameRuns(a);
-    std::vector<std::string> rb = nameRuns(b);
+    // SCSI-style disks (sda ... sdz, sdaa) come first, then SD cards, then every other family by name.
+    auto family = [](const std::string& name) -> std::pair<int, std::string> {
+        for (const char* lettered : {"sd", "vd", "hd", "xvd"}) {
+            std::string_view prefix = lettered;
+            std::string_view rest = std::string_view(name).substr(std::min(prefix.size(), name.size()));
+            if (startsWith(name, prefix) && !rest.empty() &&
+                std::all_of(rest.begin(), rest.end(), [](char c) { return c >= 'a' && c <= 'z'; }))
+                return {prefix == "sd" ? 0 : 2, std::string(prefix)};
+        }
+        std::string letters = name.substr(0, std::min(name.find_first_of("0123456789"), name.size()));
+        return {letters == "mmcblk" ? 1 : 2, letters};
+    };
+    auto fa = family(a);
+    auto fb = family(b);
+    if (fa != fb)
+        return fa < fb;
+    std::vector<std::string> ra = nameRuns(a.substr(fa.second.size()));
+    std::vector<std::string> rb = nameRuns(b.substr(fb.second.size()));
     for (std::size_t i = 0; i < ra.size() && i < rb.size(); ++i) {
         const std::string& x = ra[i];
         const std::string& y = rb[i];

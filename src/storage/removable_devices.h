@@ -20,11 +20,11 @@ struct SystemPaths {
     std::string mountInfo() const { return root + "/proc/self/mountinfo"; }
 };
 
-// The whole disks in a stable order: names compared with their digit runs as numbers and letter runs by
-// length first (sda, sdb, ..., sdz, sdaa, then mmcblk0, mmcblk1, ..., mmcblk10). Virtual devices (loop,
-// ram, zram, device-mapper, md, nbd: no hardware behind them), optical and floppy drives and the boot and
-// RPMB areas of eMMC are not disks and are left out. A disk whose properties cannot be read is returned
-// with what could be read; without a size it has no geometry.
+// The whole disks in a stable order: SCSI-style disks first (sda, sdb, ..., sdz, sdaa), then SD cards
+// (mmcblk0, mmcblk1, ..., mmcblk10), then other families by name, numbers compared as numbers. Virtual
+// devices (loop, ram, zram, device-mapper, md, nbd: no hardware behind them), optical and floppy drives and
+// the boot and RPMB areas of eMMC are not disks and are left out. A disk whose properties cannot be read is
+// returned with what could be read; without a size it has no geometry.
 std::vector<PhysicalDiskCandidate> ScanBlockDevices(const SystemPaths& paths);
 
 // Orders two block-device names as ScanBlockDevices does.
