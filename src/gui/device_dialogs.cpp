@@ -16,6 +16,12 @@
 namespace salvora::gui {
 namespace {
 
+// Word-wrapped texts need the window's height worked out for its width.
+void fitToWidth(QDialog* dialog, int width) {
+    dialog->setFixedWidth(width);
+    dialog->setMinimumHeight(dialog->layout()->totalHeightForWidth(width));
+}
+
 QLabel* paragraph(const QString& text, QWidget* parent, bool bold = false) {
     auto* label = new QLabel(text, parent);
     label->setWordWrap(true);
@@ -55,7 +61,7 @@ CMediaRemoved::CMediaRemoved(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(m_cancel);
     buttons->addWidget(m_retry);
     layout->addLayout(buttons);
-    setMinimumWidth(520);
+    fitToWidth(this, 560);
     connect(m_cancel, &QPushButton::clicked, this, [this] {
         m_answer.cancel = true;
         accept();
@@ -96,7 +102,7 @@ CNoDevice::CNoDevice(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(m_exit);
     body->addLayout(buttons);
     layout->addLayout(body);
-    setMinimumWidth(560);
+    fitToWidth(this, 600);
     connect(m_retry, &QPushButton::clicked, this, [this] {
         if (m_onRetry && m_onRetry())
             accept();
@@ -124,7 +130,7 @@ CRem_Media_Scan::CRem_Media_Scan(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(m_accept);
     buttons->addWidget(m_cancel);
     layout->addLayout(buttons);
-    setMinimumWidth(520);
+    fitToWidth(this, 600);
     connect(m_accept, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -64,7 +64,7 @@ ModeWindow::ModeWindow(Session& session, SearchMode mode, Prompter& prompter, De
         "color: #5a6b7d; font-size: 16px; border: 1px dashed #c4d0dc; background: #fafcfe;");
     m_panel = new CHideColumn(m_right);
     m_panel->setHeaderLabels({"Name", "Value"});
-    m_panel->setColumnWidth(0, 160);
+    m_panel->setColumnWidth(0, 185);
     m_panel->setColumnWidth(1, 250);
     m_panel->header()->setStretchLastSection(true);
     m_right->addWidget(m_hint);

@@ -95,11 +95,12 @@ void COrvaneDlg::buildLayout() {
             description->hide();
             continue;
         }
-        auto* line = new QFrame(this);
-        line->setFrameShape(QFrame::HLine);
-        line->setStyleSheet("color: #e1e7ee;");
-        if (row > 0)
+        if (row > 0) {
+            auto* line = new QFrame(this);
+            line->setFrameShape(QFrame::HLine);
+            line->setStyleSheet("color: #e1e7ee;");
             grid->addWidget(line, row++, 0, 1, 3);
+        }
         grid->addWidget(label, row, 0, Qt::AlignLeft | Qt::AlignVCenter);
         grid->addWidget(description, row, 1);
         grid->addWidget(go, row, 2, Qt::AlignVCenter);
@@ -109,6 +110,13 @@ void COrvaneDlg::buildLayout() {
     grid->setColumnMinimumWidth(0, 190);
     layout->addLayout(grid);
     layout->addStretch();
+    auto* promise =
+        new QLabel("Your card or drive is only read, never written to: nothing on it can be lost by "
+                   "trying.",
+                   this);
+    promise->setContentsMargins(22, 0, 22, 0);
+    promise->setStyleSheet("color: #2e7d4f;");
+    layout->addWidget(promise);
 
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(22, 0, 22, 0);
@@ -123,7 +131,7 @@ void COrvaneDlg::buildLayout() {
     connect(about, &QPushButton::clicked, this, &COrvaneDlg::showAbout);
     connect(help, &QPushButton::clicked, this, &COrvaneDlg::showHelp);
     connect(m_exit, &QPushButton::clicked, this, &COrvaneDlg::requestExit);
-    resize(850, 560);
+    resize(850, 440);
 }
 
 bool COrvaneDlg::initialise(const std::string& commandLineArgument) {

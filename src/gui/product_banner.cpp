@@ -48,10 +48,11 @@ void ProductBanner::paintEvent(QPaintEvent*) {
     p.setFont(font);
     const QRectF textRect(70, m_subtitle.isEmpty() ? 0 : -8, width() - 80, height());
     // The glow: the text drawn around its place in a translucent light colour, then on top.
-    p.setPen(QColor(255, 255, 255, 40));
-    for (int dx = -2; dx <= 2; ++dx)
-        for (int dy = -2; dy <= 2; ++dy)
-            p.drawText(textRect.translated(dx, dy), Qt::AlignVCenter | Qt::AlignLeft, m_text);
+    p.setPen(QColor(180, 235, 255, 14));
+    for (int dx = -3; dx <= 3; ++dx)
+        for (int dy = -3; dy <= 3; ++dy)
+            if (dx * dx + dy * dy <= 9)
+                p.drawText(textRect.translated(dx, dy), Qt::AlignVCenter | Qt::AlignLeft, m_text);
     p.setPen(Qt::white);
     p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, m_text);
     if (!m_subtitle.isEmpty()) {
