@@ -9,6 +9,7 @@ namespace salvora::gui {
 void QtProgress::showOn(QProgressBar* bar, QLabel* status) {
     if (bar) {
         bar->setRange(0, 1000);
+        bar->setValue(0);
         connect(
             this, &QtProgress::rangeChanged, bar,
             [this, bar](quint64 first, quint64 last) {

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -22,6 +23,7 @@
 #include "gui/look.h"
 #include "gui/mode_window.h"
 #include "gui/orvane_dlg.h"
+#include "gui/qt_progress.h"
 #include "gui/qt_prompter.h"
 #include "gui/range_slider.h"
 #include "gui/sortable_lists.h"
@@ -149,6 +151,73 @@ private slots:
         QCOMPARE(dialog.state().SearchMode, 5);
         QCOMPARE(disks.size(), size_t(2));
         QVERIFY(!dialog.pleaseWaitWindow()->running());
+    }
+
+    // A new user's round: two images attached, every mode chosen in turn, every kind of node selected,
+    // the tree refreshed, back to the main window, and out with the exit question.
+    void everyModeOpensOnTheDriveTreeAndReturns() {
+        Session session;
+        session.sources.diskImages = {image("mbr-extended.img")};
+        session.sources.volumeImages = {image("ntfs-volume.img")};
+        ScriptedPrompter prompter;
+        COrvaneDlg dialog(session, prompter);
+        dialog.setTemporaryFolder(test::makeTempDir());
+        dialog.show();
+        std::vector<QString> titles;
+        std::vector<int> panelRows;
+        connect(&dialog, &COrvaneDlg::modeWindowOpened, this, [&](ModeWindow* window) {
+            titles.push_back(window->windowTitle());
+            const DriveTree& tree = window->page().tree();
+            const NodeId disk = tree.node(window->page().roots().physical).children.at(0);
+            const NodeId partition = tree.node(disk).children.at(0);
+            const NodeId drive = tree.node(window->page().roots().logical).children.at(0);
+            for (NodeId node : {disk, partition, drive}) {
+                window->driveTree()->setCurrentItem(window->itemOf(node));
+                panelRows.push_back(window->panel()->topLevelItemCount());
+            }
+            window->refreshButton()->click();
+            panelRows.push_back(window->panel()->isVisible() ? -1 : window->driveTree()->topLevelItemCount());
+            QTimer::singleShot(0, window, [window] { window->backButton()->click(); });
+        });
+        const SearchMode modes[] = {SearchMode::Basic, SearchMode::Deep, SearchMode::Photo,
+                                    SearchMode::Signature, SearchMode::Video};
+        for (SearchMode mode : modes) {
+            const int before = dialog.modeWindowsOpened();
+            dialog.goMode(mode);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                dialog.modeWindowsOpened() == before + 1 && !dialog.state().modeWindowOpen, 10000);
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(dialog.state().SearchMode, static_cast<int>(mode));
+        }
+        QCOMPARE(titles, (std::vector<QString>{
+                             "Quillwort Salvora - Basic Search", "Quillwort Salvora - Deep Search",
+                             "Quillwort Salvora - Photo Search", "Quillwort Salvora - Signature Search",
+                             "Quillwort Salvora - Video Search"}));
+        for (std::size_t i = 0; i < panelRows.size(); i += 4)
+            QCOMPARE(
+                (std::vector<int>(panelRows.begin() + i, panelRows.begin() + i + 4)),
+                (std::vector<int>{13, 7, 9, 1})); // disk, partition, drive panels; one root after refresh
+        QVERIFY(prompter.messages.empty());
+        prompter.answers = {true};
+        dialog.close();
+        QCOMPARE(prompter.messages, std::vector<std::string>{kExitQuestion});
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void progressReachesTheWidgetsFromAWorker() {
+        QProgressBar bar;
+        QLabel status;
+        QtProgress progress;
+        progress.showOn(&bar, &status);
+        std::thread worker([&] {
+            progress.setRange(1000, 3000);
+            progress.setPosition(2000);
+            progress.setStatus("Scanning sector 2000");
+        });
+        worker.join();
+        QCOMPARE(bar.value(), 0); // queued: nothing is touched on the worker's thread
+        QTRY_COMPARE(bar.value(), 500);
+        QCOMPARE(status.text(), QString("Scanning sector 2000"));
     }
 
     void selectingNodesShowsTheirPanelsAndRefreshRebuilds() {
