@@ -134,10 +134,11 @@ void COrvaneDlg::buildLayout() {
     resize(850, 440);
 }
 
-bool COrvaneDlg::initialise(const std::string& commandLineArgument) {
+bool COrvaneDlg::initialise(const std::string& commandLineArgument, SplashWindow* splash) {
     m_state.SearchMode = 0;
     m_state.commandLineArgument = commandLineArgument;
-    if (!commandLineArgument.empty()) {
+    m_splash = splash;
+    if (!commandLineArgument.empty() && !m_splash) {
         m_splash = new SplashWindow([this] { return m_state.commandLineArgument.empty(); }, this);
         m_splash->show();
     }

@@ -28,10 +28,12 @@ public:
     ~COrvaneDlg() override;
 
     // Start-up with the command-line argument (already trimmed and unquoted). False when the process must
-    // end at once with code 0: the log named there cannot be opened.
-    bool initialise(const std::string& commandLineArgument);
+    // end at once with code 0: the log named there cannot be opened. A splash window shown earlier by the
+    // start-up is handed over; without one, one is shown here when there is an argument.
+    bool initialise(const std::string& commandLineArgument, SplashWindow* splash = nullptr);
 
     MainWindowState& state() { return m_state; }
+    const MainWindowState& state() const { return m_state; }
     QPushButton* goButton(SearchMode mode) const { return m_goButtons.value(static_cast<int>(mode)); }
     QPushButton* exitButton() const { return m_exit; }
     CNoDevice& noDeviceWindow() { return *m_noDevice; }

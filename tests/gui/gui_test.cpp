@@ -329,6 +329,35 @@ private slots:
         QVERIFY(!missing.initialise(commandLineArgument("\"" + dir + "/absent.SLV\"")));
     }
 
+    void aLogOfDeepSearchOpensTheDeepSearchWindow() {
+        // The header as the log writer lays it out: three strings (FF FE FF, a count, UTF-16LE), then the
+        // mode.
+        std::string header;
+        for (std::string text : {std::string("Hard Disk"), std::string(kLogMagic), std::string("Model")}) {
+            header += "\xFF\xFE\xFF";
+            header += static_cast<char>(text.size());
+            for (char c : text)
+                header += std::string{c, '\0'};
+        }
+        header += std::string("\x02\0\0\0", 4);
+        const std::string path = test::makeTempDir() + "/deep scan.SLV";
+        std::ofstream(path, std::ios::binary) << header;
+
+        Session session;
+        session.sources.diskImages = {image("mbr-fat16.img")};
+        ScriptedPrompter prompter;
+        COrvaneDlg dialog(session, prompter);
+        QString title;
+        connect(&dialog, &COrvaneDlg::modeWindowOpened, this, [&](ModeWindow* window) {
+            title = window->windowTitle();
+            QTimer::singleShot(0, window, [window] { window->reject(); });
+        });
+        QVERIFY(dialog.initialise(parseDesktopArguments({"\"" + path + "\""}).logArgument));
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.modeWindowsOpened() == 1 && !dialog.state().modeWindowOpen, 10000);
+        QCOMPARE(title, QString("Quillwort Salvora - Deep Search"));
+        QVERIFY(prompter.messages.empty());
+    }
+
     void aWorkerWaitsForTheMediumRemovedAnswer() {
         QtPrompter prompter;
         std::atomic<bool> done{false};
