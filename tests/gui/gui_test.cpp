@@ -23,6 +23,7 @@
 #include "gui/look.h"
 #include "gui/mode_window.h"
 #include "gui/orvane_dlg.h"
+#include "gui/pie_chart.h"
 #include "gui/qt_progress.h"
 #include "gui/qt_prompter.h"
 #include "gui/range_slider.h"
@@ -480,6 +481,24 @@ private slots:
         list.sortByColumnClick(0);
         QCOMPARE(list.topLevelItem(0)->text(0), QString("A")); // case-insensitive, ascending again
         QCOMPARE(list.topLevelItem(1)->text(0), QString("b"));
+    }
+
+    void controlsKeepTheirStyles() {
+        CTreeClass tree;
+        auto* plain = new QTreeWidgetItem(&tree, {"plain"});
+        auto* marked = new QTreeWidgetItem(&tree, {"marked"});
+        tree.setItemColor(marked, Qt::red);
+        tree.setItemBold(marked, true);
+        QVERIFY(tree.itemBold(marked));
+        QVERIFY(marked->font(0).bold());
+        QCOMPARE(marked->foreground(0).color(), QColor(Qt::red));
+        QVERIFY(!tree.itemBold(plain));
+        QVERIFY(!tree.itemColor(plain).isValid());
+
+        CPieChartWnd pie;
+        pie.setSlices({{"JPG", 12}, {"empty", 0}, {"PNG", 3}});
+        QCOMPARE(pie.slices().size(), 2);
+        QVERIFY(!pie.grab().isNull());
     }
 
     void fileIconsAskTheThemeOncePerRunOfOneExtension() {
