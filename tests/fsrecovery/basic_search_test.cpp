@@ -375,6 +375,40 @@ TEST(BasicSearchExternal, Fat16FullListing) {
     EXPECT_GT(checked, 500);
 }
 
+TEST(BasicSearchExternal, ALiveEntryNamesAFolderBeforeAStaleDeletedOne) {
+    // The root holds a deleted entry "_" and a live entry "4" for the same cluster, and two directories
+    // whose ".." names the root but that no root entry names.
+    auto image = test::sharedTestdata("dfir_ntfs/fat_noloop.raw.gz");
+    if (!image)
+        GTEST_SKIP() << "shared test data absent";
+    Scan scan(*image, "FAT16");
+    scan.run();
+    auto paths = scan.folderPaths();
+    ASSERT_TRUE(paths.count("4"));
+    EXPECT_FALSE(scan.deleted(paths["4"]));
+    EXPECT_FALSE(paths.count("_"));
+    for (const char* name : {"1_", "2_", "5"})
+        EXPECT_TRUE(paths.count(name)) << name;
+    int lost = 0;
+    for (TreeItem child : scan.folders.tree.children(scan.folders.tree.root()))
+        lost += scan.folders.tree.text(child).rfind("DIR", 0) == 0;
+    EXPECT_EQ(lost, 2);
+}
+
+TEST(BasicSearchExternal, AMovedFolderShowsOnceWhereItIsNow) {
+    auto image = test::sharedTestdata("dfir_ntfs/fat16_moved.raw.gz");
+    if (!image)
+        GTEST_SKIP() << "shared test data absent";
+    Scan scan(*image, "FAT16");
+    scan.run();
+    auto paths = scan.folderPaths();
+    EXPECT_TRUE(paths.count("test/2/11"));
+    EXPECT_TRUE(paths.count("test/1"));
+    EXPECT_EQ(scan.folders.tree.children(paths["test/1"]).size(), 0u);
+    auto files = scan.fileRows(paths["test/2/11"]);
+    EXPECT_TRUE(files.count("1.TXT"));
+}
+
 TEST(BasicSearchExternal, LoopingDirectoriesEnd) {
     auto image = test::sharedTestdata("dfir_ntfs/fat32_loop.raw.gz");
     if (!image)
