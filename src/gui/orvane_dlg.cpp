@@ -181,6 +181,9 @@ void COrvaneDlg::runModeWindow(SearchMode mode) {
         hide();
         if (m_state.commandLineArgument.empty())
             m_pleaseWait->stop();
+        // The window of a log named on the command line is up: the splash must not cover it.
+        if (m_splash)
+            m_splash->hide();
         ++m_modeWindowsOpened;
         emit modeWindowOpened(&window);
     });
