@@ -9,7 +9,6 @@ namespace {
 
 // The walk ends before the record's last byte: an attribute cannot start there.
 constexpr std::size_t kAttributeWalkLimit = 1023;
-constexpr std::size_t kAttributeHeaderBytes = 16;
 constexpr std::size_t kDefaultRunListOffset = 0x40;
 constexpr std::size_t kAttributeListEntryMinBytes = 0x18;
 
@@ -53,26 +52,22 @@ ByteSpan AttributeView::runList() const {
     return bytes.subspan(offset);
 }
 
-void forEachAttribute(ByteSpan record, const std::function<bool(const AttributeView&)>& visit) {
-    std::size_t offset = parseMftRecordHeader(record).firstAttribute;
+bool attributeAt(ByteSpan record, std::size_t offset, AttributeView& attribute) {
     const std::size_t limit = std::min(kAttributeWalkLimit, record.size());
-    while (offset < limit && hasBytes(record, offset, 8)) {
-        AttributeView attribute;
-        attribute.offset = offset;
-        attribute.type = le32(record, offset);
-        if (attribute.type == 0 || attribute.type == ntfs_attribute::EndMarker)
-            return;
-        attribute.length = le32(record, offset + 4);
-        if (attribute.length == 0 || !hasBytes(record, offset, attribute.length))
-            return;
-        attribute.bytes = record.subspan(offset, attribute.length);
-        attribute.nonResident = le8(attribute.bytes, 8) != 0;
-        attribute.nameLength = le8(attribute.bytes, 9);
-        // A header shorter than its fixed fields is passed over: its fields would read as zero anyway.
-        if (attribute.length >= kAttributeHeaderBytes && !visit(attribute))
-            return;
-        offset += attribute.length;
-    }
+    if (offset >= limit || !hasBytes(record, offset, 8))
+        return false;
+    attribute = AttributeView{};
+    attribute.offset = offset;
+    attribute.type = le32(record, offset);
+    if (attribute.type == 0 || attribute.type == ntfs_attribute::EndMarker)
+        return false;
+    attribute.length = le32(record, offset + 4);
+    if (attribute.length == 0 || !hasBytes(record, offset, attribute.length))
+        return false;
+    attribute.bytes = record.subspan(offset, attribute.length);
+    attribute.nonResident = le8(attribute.bytes, 8) != 0;
+    attribute.nameLength = le8(attribute.bytes, 9);
+    return true;
 }
 
 bool findAttribute(ByteSpan record, std::uint32_t type, bool unnamedOnly, AttributeView& found) {

@@ -22,7 +22,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "base/bytes.h"
@@ -75,10 +74,22 @@ struct AttributeView {
     ByteSpan runList() const;
 };
 
+// One step of the attribute walk: reads the attribute at offset into attribute; false where the walk ends
+// (offset at 1023 or beyond, outside the record, type 0 or 0xFFFFFFFF, length 0 or past the record).
+bool attributeAt(ByteSpan record, std::size_t offset, AttributeView& attribute);
+
 // Walks the attributes from the first-attribute offset while the offset stays below 1023 and inside the
 // record; stops at type 0 or 0xFFFFFFFF, at a length of 0, at a length that would carry the walk past the
-// record, or when visit returns false.
-void forEachAttribute(ByteSpan record, const std::function<bool(const AttributeView&)>& visit);
+// record, or when visit returns false. Attributes shorter than their fixed header are passed over.
+template <typename Visit> void forEachAttribute(ByteSpan record, Visit&& visit) {
+    std::size_t offset = parseMftRecordHeader(record).firstAttribute;
+    AttributeView attribute;
+    while (attributeAt(record, offset, attribute)) {
+        if (attribute.length >= 16 && !visit(static_cast<const AttributeView&>(attribute)))
+            return;
+        offset += attribute.length;
+    }
+}
 
 // The first attribute of the type (unnamed when asked), if any.
 bool findAttribute(ByteSpan record, std::uint32_t type, bool unnamedOnly, AttributeView& found);
