@@ -181,7 +181,8 @@ std::vector<SystemPartition> partitionsOf(const SystemPaths& paths, const fs::pa
     std::error_code error;
     for (fs::directory_iterator it(entry, error), end; !error && it != end; it.increment(error)) {
         std::string child = it->path().filename().string();
-        if (!startsWith(child, name) || !fs::exists(it->path() / "partition"))
+        std::error_code missing;
+        if (!startsWith(child, name) || !fs::exists(it->path() / "partition", missing))
             continue;
         auto number = readNumber(it->path() / "partition");
         auto start = readNumber(it->path() / "start");
@@ -317,7 +318,8 @@ std::vector<PhysicalDiskCandidate> ScanBlockDevices(const SystemPaths& paths) {
     for (fs::directory_iterator it(paths.sysBlock(), error), end; !error && it != end; it.increment(error)) {
         std::string name = it->path().filename().string();
         // A block device without hardware behind it has no device link: loop, ram, zram, dm, md, nbd.
-        if (isExcludedName(name) || !fs::exists(it->path() / "device"))
+        std::error_code missing;
+        if (isExcludedName(name) || !fs::exists(it->path() / "device", missing))
             continue;
         names.push_back(name);
         if (names.size() >= kMaxBlockDevices)
