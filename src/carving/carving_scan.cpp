@@ -107,6 +107,7 @@ private:
     const TypeList* m_list = nullptr;
     PassIndex m_index;
     std::optional<PendingFile> m_pending;
+    std::vector<std::byte> m_spareBuffer; // Photo: the finished file's memory, for the next one
     std::uint64_t m_photoFileNumber = 0;
     CarveScanOutcome m_outcome;
 };
@@ -275,6 +276,10 @@ void CarvingScan::handleHit(const FileType1& type, std::size_t position) {
         file.fileName =
             NumberedFileName(m_thoroughPass ? "THDR" : "GNDR", type.extension, "", m_photoFileNumber);
         file.inMemory = true;
+        // The buffer of the last file is used again: growing a fresh one for every picture costs more
+        // than reading it did.
+        file.bytes = std::move(m_spareBuffer);
+        file.bytes.clear();
         file.bytes.reserve(kCarveChunkBytes);
     } else {
         std::uint64_t number = 1;
@@ -363,6 +368,8 @@ void CarvingScan::finishPendingFile() {
         ++m_outcome.filesFailed;
         noteFailure(file);
     }
+    if (file.inMemory)
+        m_spareBuffer = std::move(file.bytes);
 }
 
 void CarvingScan::CarvePass(std::uint64_t startSector, std::uint64_t endSector, std::string_view passFolder,

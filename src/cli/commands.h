@@ -5,8 +5,10 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "app/session.h"
+#include "carving/output_layout.h"
 
 namespace salvora::cli {
 
@@ -30,5 +32,18 @@ struct BasicOptions {
     bool showProgress = true;
 };
 int runBasic(Session& session, const BasicOptions& options, OutputStreams streams);
+
+struct CarveOptions {
+    std::string target;
+    std::string out;                 // the destination folder
+    std::string range;               // "START-END" in sectors; empty for the whole target
+    bool noThorough = false;         // skip the thorough pass
+    std::string types;               // Signature and Video: "JPG,PNG", the types to carve; empty for all
+    bool listTypes = false;          // print the type chooser's rows instead of carving
+    std::string onReadError = "ask"; // ask, cancel, retry or retry-all
+    bool showProgress = true;
+};
+// Photo, Signature or Video Search of TARGET into out.
+int runCarve(Session& session, CarveMode mode, const CarveOptions& options, OutputStreams streams);
 
 } // namespace salvora::cli

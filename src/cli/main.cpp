@@ -107,6 +107,37 @@ int main(int argc, char** argv) {
     basic->add_flag("--files", basicOptions.files, "With --json: also every file of every folder");
     basic->fallthrough();
 
+    cli::CarveOptions carveOptions;
+    const std::vector<std::string> readErrorAnswers{"ask", "cancel", "retry", "retry-all"};
+    auto addCarveOptions = [&](CLI::App* command) {
+        command->add_option("target", carveOptions.target, "diskN, diskN:P or L:");
+        command->add_option("--out", carveOptions.out, "Folder in which the carved files are saved")
+            ->type_name("DIR");
+        command->add_option("--range", carveOptions.range, "Sectors to scan (default: the whole target)")
+            ->type_name("START-END");
+        command->add_flag("--no-thorough", carveOptions.noThorough,
+                          "Skip the Thorough Scanning Algorithm pass (files under Omitted)");
+        command
+            ->add_option("--on-read-error", carveOptions.onReadError,
+                         "When the medium cannot be read: ask (on a terminal), cancel, retry, or retry-all")
+            ->check(CLI::IsMember(readErrorAnswers));
+        command->fallthrough();
+    };
+    CLI::App* photo =
+        app.add_subcommand("photo", "Photo Search: carve pictures out of TARGET into --out DIR");
+    addCarveOptions(photo);
+    CLI::App* signature =
+        app.add_subcommand("signature", "Signature Search: carve files of the chosen types out of TARGET");
+    addCarveOptions(signature);
+    CLI::App* video =
+        app.add_subcommand("video", "Video Search: carve videos of the chosen types out of TARGET");
+    addCarveOptions(video);
+    for (CLI::App* command : {signature, video}) {
+        command->add_option("--types", carveOptions.types, "Types to carve, e.g. JPG,PNG (default: all)")
+            ->type_name("EXT,...");
+        command->add_flag("--list-types", carveOptions.listTypes, "Print the types that can be chosen");
+    }
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -129,5 +160,11 @@ int main(int argc, char** argv) {
         return cli::runList(session, json, parseMode(mode), streams);
     if (basic->parsed())
         return cli::runBasic(session, basicOptions, streams);
+    if (photo->parsed())
+        return cli::runCarve(session, CarveMode::Photo, carveOptions, streams);
+    if (signature->parsed())
+        return cli::runCarve(session, CarveMode::Signature, carveOptions, streams);
+    if (video->parsed())
+        return cli::runCarve(session, CarveMode::Video, carveOptions, streams);
     return cli::runParams(session, target, json, streams);
 }
