@@ -44,8 +44,7 @@ struct MediumRemovedTexts {
         "The drive(from which you are trying recover data) either has been removed or no longer available.";
     static constexpr const char* advice =
         "Make sure that the storage media is connected properly. If you are connecting the storage media "
-        "through "
-        "a USB hub or extension cable connect the media to system USB ports directly.";
+        "through a USB hub or extension cable connect the media to system USB ports directly.";
     static constexpr const char* cancelButton = "Cancel Searching";
     static constexpr const char* retryButton = "Retry and Continue...";
     static constexpr const char* applyAlways = "Apply this action until the searching completes";
