@@ -12,7 +12,10 @@
 #include "base/text.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
+#include "cli/save_found_items.h"
+#include "cli/stderr_prompter.h"
 #include "cli/terminal_progress.h"
+#include "cli/tree_paths.h"
 #include "fsrecovery/basic_search.h"
 #include "fsrecovery/ntfs/ntfs_basic_search.h"
 
@@ -21,69 +24,6 @@ namespace {
 
 constexpr const char* kNothingFound =
     "Recovery is not possible in Basic Search Mode, use other search mode to recover your data.";
-
-// Messages of the run go to stderr; the command line has no questions to answer here.
-class StderrPrompter final : public Prompter {
-public:
-    StderrPrompter(std::ostream& err, TerminalProgress& progress) : m_err(err), m_progress(progress) {}
-    void inform(const std::string& text) override {
-        m_progress.finish();
-        m_err << text << "\n";
-    }
-    bool askYesNo(const std::string& text) override {
-        inform(text);
-        return false;
-    }
-
-private:
-    std::ostream& m_err;
-    TerminalProgress& m_progress;
-};
-
-struct FolderPath {
-    TreeItem item;
-    std::string path; // "/" for Root, "/DCIM/100PHOTO" below it
-};
-
-// Every folder of the tree, parents before children, each with its path.
-std::vector<FolderPath> folderPaths(const FolderModel& model) {
-    std::vector<FolderPath> paths;
-    const TreeItem root = model.tree.root();
-    if (root == kNoTreeItem)
-        return paths;
-    std::deque<FolderPath> pending{{root, "/"}};
-    while (!pending.empty()) {
-        FolderPath current = std::move(pending.front());
-        pending.pop_front();
-        for (TreeItem child : model.tree.children(current.item)) {
-            std::string prefix = current.path == "/" ? "" : current.path;
-            pending.push_back({child, prefix + "/" + model.tree.text(child)});
-        }
-        paths.push_back(std::move(current));
-    }
-    return paths;
-}
-
-std::optional<TreeItem> findFolder(const FolderModel& model, const std::string& path) {
-    TreeItem item = model.tree.root();
-    std::size_t start = 0;
-    while (item != kNoTreeItem && start < path.size()) {
-        std::size_t slash = path.find('/', start);
-        std::string part = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
-        start = slash == std::string::npos ? path.size() : slash + 1;
-        if (part.empty())
-            continue;
-        const auto& children = model.tree.children(item);
-        auto found = std::find_if(children.begin(), children.end(),
-                                  [&](TreeItem child) { return model.tree.text(child) == part; });
-        if (found == children.end())
-            return std::nullopt;
-        item = *found;
-    }
-    if (item == kNoTreeItem)
-        return std::nullopt;
-    return item;
-}
 
 bool isDeleted(const FolderModel& model, TreeItem item) {
     const FolderNode* node = model.nodeOf(item);
@@ -211,6 +151,15 @@ int runBasic(Session& session, const BasicOptions& options, OutputStreams stream
     if (outcome.nothingFound)
         streams.err << kNothingFound << "\n";
 
+    if (!options.saveDestination.empty()) {
+        if (!walker) {
+            streams.err << "salvora: nothing to save: the volume's file system cannot be listed\n";
+            return kExitFailure;
+        }
+        return saveFoundItems(context, *walker,
+                              {options.saveDestination, options.savePaths, options.onConflict, options.showProgress},
+                              streams);
+    }
     if (!options.listPath.empty()) {
         auto item = findFolder(session.folders, options.listPath);
         if (!item) {

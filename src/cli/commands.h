@@ -30,6 +30,9 @@ struct BasicOptions {
     bool json = false;
     bool files = false; // --files: with --json, every file of every folder
     bool showProgress = true;
+    std::string saveDestination;        // --save DIR: save what was found into DIR
+    std::vector<std::string> savePaths; // only these folders and files (tree paths); all when empty
+    std::string onConflict = "ask";     // ask, overwrite, skip or rename
 };
 int runBasic(Session& session, const BasicOptions& options, OutputStreams streams);
 

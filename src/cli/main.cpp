@@ -105,6 +105,16 @@ int main(int argc, char** argv) {
         ->type_name("PATH");
     basic->add_flag("--json", basicOptions.json, "Print every folder (path, deleted) as JSON for scripts");
     basic->add_flag("--files", basicOptions.files, "With --json: also every file of every folder");
+    std::vector<std::string> saveArguments;
+    basic
+        ->add_option("--save", saveArguments,
+                     "Save into DIR everything found, or only the folders and files named after it "
+                     "(paths as the tree shows them, e.g. /DCIM/100PHOTO)")
+        ->type_name("DIR [PATH...]")
+        ->expected(1, -1);
+    basic->add_option("--on-conflict", basicOptions.onConflict,
+                      "When a saved file already exists: ask (on the terminal), overwrite, skip or rename")
+        ->check(CLI::IsMember({"ask", "overwrite", "skip", "rename"}));
     basic->fallthrough();
 
     cli::CarveOptions carveOptions;
@@ -158,8 +168,13 @@ int main(int argc, char** argv) {
     cli::OutputStreams streams{std::cout, std::cerr};
     if (list->parsed())
         return cli::runList(session, json, parseMode(mode), streams);
-    if (basic->parsed())
+    if (basic->parsed()) {
+        if (!saveArguments.empty()) {
+            basicOptions.saveDestination = saveArguments.front();
+            basicOptions.savePaths.assign(saveArguments.begin() + 1, saveArguments.end());
+        }
         return cli::runBasic(session, basicOptions, streams);
+    }
     if (photo->parsed())
         return cli::runCarve(session, CarveMode::Photo, carveOptions, streams);
     if (signature->parsed())

@@ -37,13 +37,19 @@ public:
             plan(top, tree.root() == top ? destination : destination + "/" + safeComponentName(tree.text(top)), false);
     }
 
+    void planSubtrees(const std::vector<TreeItem>& items, const std::string& destination) {
+        RenameAllFolders(m_context.model, &m_context.walker);
+        for (TreeItem item : items)
+            plan(item, pathOf(item, destination), true);
+    }
+
     void planRows(const std::vector<FileListRow>& rows, const std::string& destination) {
         PlannedFolder folder;
         folder.path = destination;
         for (const FileListRow& row : rows)
             if (!row.folder)
                 folder.files.rows.push_back(row);
-        m_report.totals.files += folder.files.rows.size();
+        count(folder.files);
         m_planned.push_back(std::move(folder));
     }
 
@@ -79,14 +85,32 @@ private:
                 self = node->self;
             m_context.walker.listFiles(folder.files, self, m_context.model.ListStopFlag);
             std::erase_if(folder.files.rows, [](const FileListRow& row) { return row.folder; });
-            m_report.totals.files += folder.files.rows.size();
             ++m_report.totals.folders;
+            count(folder.files);
             m_planned.push_back(std::move(folder));
-            if (m_context.progress)
-                m_context.progress->counted(m_report.totals);
         }
         for (TreeItem child : tree.children(item))
             plan(child, path + "/" + safeComponentName(tree.text(child)), ticked);
+    }
+
+    // Where a folder is saved: its ancestors' names below destination ("Root" stands for destination).
+    std::string pathOf(TreeItem item, const std::string& destination) const {
+        const FolderTree& tree = m_context.model.tree;
+        std::vector<std::string> names;
+        for (TreeItem at = item; tree.valid(at) && at != tree.root(); at = tree.parent(at))
+            names.push_back(safeComponentName(tree.text(at)));
+        std::string path = destination;
+        for (auto it = names.rbegin(); it != names.rend(); ++it)
+            path += "/" + *it;
+        return path;
+    }
+
+    void count(const FileList& files) {
+        m_report.totals.files += files.rows.size();
+        for (const FileListRow& row : files.rows)
+            m_report.totals.bytes += parseNumber(row.cells[file_list::Size]);
+        if (m_context.progress)
+            m_context.progress->counted(m_report.totals);
     }
 
     void saveFile(const std::string& folderPath, const FileListRow& row) {
@@ -135,6 +159,14 @@ SaveRunReport RunTreeSave(SaveRunContext& context, const std::string& destinatio
     resetForNewSave(context.save.state);
     SaveRun run(context);
     run.planTree(destination);
+    return run.save();
+}
+
+SaveRunReport SaveFolderSubtrees(SaveRunContext& context, const std::vector<TreeItem>& folders,
+                                 const std::string& destination) {
+    resetForNewSave(context.save.state);
+    SaveRun run(context);
+    run.planSubtrees(folders, destination);
     return run.save();
 }
 

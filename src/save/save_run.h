@@ -16,6 +16,7 @@ namespace salvora {
 struct SaveRunTotals {
     std::uint64_t files = 0;   // files of the ticked folders (FilesToSave)
     std::uint64_t folders = 0; // ticked folders
+    std::uint64_t bytes = 0;   // their listed sizes
 };
 
 struct SaveRunReport {
@@ -48,6 +49,10 @@ struct SaveRunContext {
 // named as in the tree. Names from the medium are made safe first, so nothing is written outside
 // destination. StopSaving, FilesSaved and the conflict answer are reset at the start: every save asks anew.
 SaveRunReport RunTreeSave(SaveRunContext& context, const std::string& destination);
+
+// Saves the given folders whole, whatever their ticks say, each at its place below destination.
+SaveRunReport SaveFolderSubtrees(SaveRunContext& context, const std::vector<TreeItem>& folders,
+                                 const std::string& destination);
 
 // Saves the given file rows of one folder's list into destination (the list's "Save" command).
 SaveRunReport SaveListedFiles(SaveRunContext& context, const std::vector<FileListRow>& rows,

@@ -69,7 +69,8 @@ public:
     explicit OpenMemory(std::shared_ptr<const std::vector<std::byte>> bytes) : m_bytes(std::move(bytes)) {}
     std::optional<std::size_t> readAt(std::uint64_t byteOffset, std::span<std::byte> out) override {
         std::size_t count = clipToWindow(byteOffset, out.size(), m_bytes->size());
-        std::copy_n(m_bytes->begin() + static_cast<std::ptrdiff_t>(byteOffset), count, out.begin());
+        if (count > 0) // past the end there is nothing to copy, and no iterator to form
+            std::copy_n(m_bytes->begin() + static_cast<std::ptrdiff_t>(byteOffset), count, out.begin());
         return count;
     }
 

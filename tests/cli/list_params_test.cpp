@@ -59,7 +59,7 @@ TEST(SalvoraParams, ExplainsWhatCannotBeDone) {
         {{"--image", extended, "params", "partition1"}, 2, "invalid target"},
         {{"--image", extended, "params", "disk0:0"}, 2, "invalid target"},
         {{"--image", extended, "params"}, 106, "target is required"},
-        {{"params", "disk0"}, 1, "no physical disk"},
+        {{"--no-devices", "params", "disk0"}, 1, "no physical disk"},
     };
     for (const Case& c : cases) {
         CliRun run = runSalvora(c.arguments);

@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "run_cli.h"
+#include "support/fixtures.h"
+
+namespace salvora::test {
+namespace fs = std::filesystem;
+namespace {
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string lowered(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Saved files by their path below root, in lower case (8.3 names come back in upper case).
+std::map<std::string, fs::path> filesBelow(const fs::path& root) {
+    std::map<std::string, fs::path> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.is_regular_file())
+            files[lowered(fs::relative(entry.path(), root).string())] = entry.path();
+    return files;
+}
+
+TEST(SalvoraBasicSave, SavesEveryFileWithItsFoldersAndLeavesTheImageAlone) {
+    const std::string image = fixturePath("save/tree.img");
+    const std::string before = sha256OfFile(image);
+    const fs::path out = fs::path(makeTempDir()) / "recovered";
+    CliRun run = runSalvora({"--no-devices", "--volume-image", image, "basic", "D:", "--save", out.string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.err.find("Saved 9 of 9 files"), std::string::npos) << run.err;
+    auto saved = filesBelow(out);
+    const fs::path source = fixturePath("save/files/tree");
+    for (const auto& [relative, path] : filesBelow(source)) {
+        ASSERT_TRUE(saved.count(relative)) << relative;
+        EXPECT_TRUE(slurp(saved[relative]) == slurp(path)) << relative;
+    }
+    EXPECT_EQ(sha256OfFile(image), before);
+}
+
+TEST(SalvoraBasicSave, NamedPathsAndConflictAnswers) {
+    const std::string image = fixturePath("save/tree.img");
+    const fs::path out = makeTempDir();
+    auto save = [&](std::vector<std::string> extra) {
+        std::vector<std::string> arguments = {"--no-devices", "--volume-image", image, "basic", "D:", "--save",
+                                              out.string(), "/Docs/Old", "/TOP.BIN"};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return runSalvora(arguments);
+    };
+    CliRun first = save({});
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(filesBelow(out).size(), 2u);
+    EXPECT_TRUE(fs::exists(out / "Docs/Old/LETTER.TXT"));
+    EXPECT_FALSE(fs::exists(out / "Docs/NOTES.TXT"));
+
+    CliRun renamed = save({"--on-conflict", "rename"});
+    EXPECT_EQ(renamed.exitCode, 0) << renamed.err;
+    EXPECT_TRUE(fs::exists(out / "Docs/Old/LETTER_dd_0.TXT"));
+    EXPECT_TRUE(fs::exists(out / "TOP_dd_0.BIN"));
+
+    CliRun skipped = save({"--on-conflict", "skip"});
+    EXPECT_EQ(skipped.exitCode, 0);
+    EXPECT_NE(skipped.err.find("2 skipped"), std::string::npos) << skipped.err;
+    EXPECT_EQ(filesBelow(out).size(), 4u);
+
+    // Asking with nobody to answer cancels the save.
+    CliRun asked = save({});
+    EXPECT_EQ(asked.exitCode, 1);
+    EXPECT_NE(asked.err.find("the save was stopped"), std::string::npos) << asked.err;
+
+    CliRun missing = save({"/No/Such/Folder"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("nothing named /No/Such/Folder"), std::string::npos);
+}
+
+} // namespace
+} // namespace salvora::test
