@@ -53,6 +53,9 @@ PassIndex buildPassIndex(const TypeList& list) {
     return index;
 }
 
+// Photo files are kept in memory; a limit above this one grows the buffer as it fills instead.
+constexpr std::uint64_t kMaxPhotoReservation = std::uint64_t{1} << 30;
+
 enum class ChunkRead { Scan, Skip, EndPass };
 
 class CarvingScan {
@@ -280,7 +283,11 @@ void CarvingScan::handleHit(const FileType1& type, std::size_t position) {
         // than reading it did.
         file.bytes = std::move(m_spareBuffer);
         file.bytes.clear();
-        file.bytes.reserve(kCarveChunkBytes);
+        // Room for the most the file can take (its limit and one chunk, see accountChunkEnd) is set aside
+        // at once: untouched pages cost nothing, and the buffer never has to move to grow, which would hold
+        // two copies at once.
+        std::uint64_t most = parseMaxSize(type.maxSizeText) + kCarveChunkBytes;
+        file.bytes.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(most, kMaxPhotoReservation)));
     } else {
         std::uint64_t number = 1;
         if (TypeResultRow* row = findTypeResult(m_state, bare)) {
