@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "carving/output_layout.h"
 
+#include "storage/output_naming.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <sys/stat.h>
@@ -62,7 +64,7 @@ std::string typeOutputFolder(std::string_view destination, CarveMode mode, bool 
                              std::string_view typeFolder) {
     std::string passFolder =
         joinPath(modeOutputFolder(destination, mode), thoroughPass ? "Omitted" : "General");
-    return joinPath(passFolder, safeCarvedComponent(typeFolder));
+    return joinPath(passFolder, safeComponentName(typeFolder));
 }
 
 std::string resultsFolderNotice(CarveMode mode) {
@@ -73,48 +75,14 @@ std::string resultsFolderNotice(CarveMode mode) {
            word + " Search >> Omitted, in the same path.";
 }
 
-std::string safeCarvedComponent(std::string_view name) {
-    if (name.empty())
-        return "%00";
-    if (name == ".")
-        return "%2E";
-    if (name == "..")
-        return "%2E%2E";
-    std::string safe;
-    safe.reserve(name.size());
-    for (char c : name) {
-        if (c == '/')
-            safe += "%2F";
-        else if (c == '\0')
-            safe += "%00";
-        else
-            safe += c;
-    }
-    return safe;
-}
-
 std::string firstFreeCarvedPath(const std::string& path) {
-    if (!pathExists(path))
-        return path;
-    std::size_t slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::size_t dot = name.rfind('.');
-    std::string base = dot == std::string::npos ? name : name.substr(0, dot);
-    std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
-    for (std::uint64_t n = 0;; ++n) {
-        std::string candidate = folder + base + "_dd_" + std::to_string(n) + extension;
-        if (!pathExists(candidate))
-            return candidate;
-    }
+    return pathExists(path) ? MakeDuplicateName(path) : path;
 }
 
 bool createCarvedFolders(const std::string& path) {
-    if (path.empty() || isFolder(path))
-        return !path.empty();
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-        ::mkdir(path.substr(0, slash).c_str(), 0777);
-    ::mkdir(path.c_str(), 0777);
+    if (path.empty())
+        return false;
+    CreateFolderPath(path);
     return isFolder(path);
 }
 

@@ -30,9 +30,6 @@ std::string typeOutputFolder(std::string_view destination, CarveMode mode, bool 
 // The notice of where results go, with the mode word.
 std::string resultsFolderNotice(CarveMode mode);
 
-// A name made safe as one path component: "/" and NUL are escaped, "." and ".." and "" replaced.
-std::string safeCarvedComponent(std::string_view name);
-
 // The path itself when nothing exists there, else the first free "_dd_N" variant of it
 // (GNDR00001.jpg -> GNDR00001_dd_0.jpg, N counting from 0): names restart with every scan, so a second scan
 // into the same destination keeps the files of the first.

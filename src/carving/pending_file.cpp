@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "carving/output_layout.h"
+#include "storage/output_naming.h"
 
 namespace salvora {
 namespace {
@@ -41,7 +42,7 @@ bool writeAll(int fd, std::span<const std::byte> bytes, int& error) {
 }
 
 std::string wantedPath(const PendingFile& file) {
-    return file.folder + "/" + safeCarvedComponent(file.fileName);
+    return file.folder + "/" + safeComponentName(file.fileName);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "save/conflicts.h"
 
-#include "save/output_naming.h"
+#include "storage/output_naming.h"
 
 namespace salvora {
 namespace {

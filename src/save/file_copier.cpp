@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "save/output_naming.h"
+#include "storage/output_naming.h"
 #include "storage/sector_reader.h"
 
 namespace salvora {

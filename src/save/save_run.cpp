@@ -7,7 +7,7 @@
 
 #include "save/fat_writer.h"
 #include "save/ntfs_writer.h"
-#include "save/output_naming.h"
+#include "storage/output_naming.h"
 
 namespace salvora {
 namespace {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Naming on the destination: numbered duplicates ("_dd_N"), folder creation, and the one rule that keeps a
-// recovered name inside the destination folder.
+// Naming on the destination, shared by everything that writes recovered files (the save engine and the
+// carving engine): numbered duplicates ("_dd_N"), folder creation, and the one rule that keeps a recovered
+// name inside the destination folder. The only code in this layer that touches the destination, never the
+// medium.
 #pragma once
 
 #include <string>
