@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "save/output_naming.h"
+#include "storage/output_naming.h"
 
 #include <gtest/gtest.h>
 
