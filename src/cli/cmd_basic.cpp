@@ -10,6 +10,7 @@
 
 #include "app/targets.h"
 #include "base/text.h"
+#include "cli/command_target.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/save_found_items.h"
@@ -102,20 +103,13 @@ nlohmann::ordered_json treeJson(const Target& target, const BasicSearchOutcome& 
 } // namespace
 
 int runBasic(Session& session, const BasicOptions& options, OutputStreams streams) {
-    auto target = parseTarget(options.target);
-    if (!target) {
-        streams.err << "salvora: " << target.error().message << "\n";
-        return kExitUsage;
-    }
-    listDrives(session);
-    auto selection = selectTarget(session, *target);
-    if (!selection) {
-        streams.err << "salvora: " << selection.error().message << "\n";
-        return kExitFailure;
-    }
-    if (selection->fileSystem != "FAT16" && selection->fileSystem != "FAT32" &&
-        selection->fileSystem != "NTFS") {
-        streams.err << "salvora: " << targetText(*target)
+    auto chosen = selectCommandTarget(session, options.target, SearchMode::Basic, streams.err);
+    if (const int* exitCode = std::get_if<int>(&chosen))
+        return *exitCode;
+    const auto& [target, selection] = std::get<CommandTarget>(chosen);
+    if (selection.fileSystem != "FAT16" && selection.fileSystem != "FAT32" &&
+        selection.fileSystem != "NTFS") {
+        streams.err << "salvora: " << targetText(target)
                     << " holds no FAT16, FAT32 or NTFS volume that can be recognised\n";
         return kExitFailure;
     }
@@ -137,7 +131,7 @@ int runBasic(Session& session, const BasicOptions& options, OutputStreams stream
     progress.finish();
     if (!outcome.parametersComputed && !outcome.parametersRecovered && !outcome.stopped) {
         if (outcome.fileSystem == "NTFS")
-            streams.err << "salvora: unable to calculate the NTFS parameters of " << targetText(*target)
+            streams.err << "salvora: unable to calculate the NTFS parameters of " << targetText(target)
                         << ": its boot sector and backup are damaged or missing\n";
         return kExitFailure;
     }
@@ -156,9 +150,9 @@ int runBasic(Session& session, const BasicOptions& options, OutputStreams stream
             streams.err << "salvora: nothing to save: the volume's file system cannot be listed\n";
             return kExitFailure;
         }
-        return saveFoundItems(context, *walker,
-                              {options.saveDestination, options.savePaths, options.onConflict, options.showProgress},
-                              streams);
+        return saveFoundItems(
+            context, *walker,
+            {options.saveDestination, options.savePaths, options.onConflict, options.showProgress}, streams);
     }
     if (!options.listPath.empty()) {
         auto item = findFolder(session.folders, options.listPath);
@@ -172,7 +166,7 @@ int runBasic(Session& session, const BasicOptions& options, OutputStreams stream
         return kExitOk;
     }
     if (options.json) {
-        streams.out << treeJson(*target, outcome, session.folders, walker.get(), options.files).dump(2)
+        streams.out << treeJson(target, outcome, session.folders, walker.get(), options.files).dump(2)
                     << "\n";
         return kExitOk;
     }

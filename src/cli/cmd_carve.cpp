@@ -16,8 +16,10 @@
 #include "carving/carve_modes.h"
 #include "carving/carving_scan.h"
 #include "carving/data_files.h"
+#include "cli/command_target.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
+#include "cli/stderr_prompter.h"
 #include "cli/terminal_progress.h"
 
 namespace salvora::cli {
@@ -40,18 +42,10 @@ SearchMode searchModeOf(CarveMode mode) {
 
 // Messages go to stderr; the medium-removed question is answered by --on-read-error, or asked on the
 // terminal when that is "ask" and there is one.
-class CarvePrompter final : public Prompter {
+class CarvePrompter final : public StderrPrompter {
 public:
     CarvePrompter(std::ostream& err, TerminalProgress& progress, std::string onReadError)
-        : m_err(err), m_progress(progress), m_onReadError(std::move(onReadError)) {}
-    void inform(const std::string& text) override {
-        m_progress.finish();
-        m_err << text << "\n";
-    }
-    bool askYesNo(const std::string& text) override {
-        inform(text);
-        return false;
-    }
+        : StderrPrompter(err, progress), m_onReadError(std::move(onReadError)) {}
     MediumRemovedAnswer askMediumRemoved() override {
         m_progress.finish();
         m_err << MediumRemovedTexts::heading << "\n"
@@ -81,8 +75,6 @@ public:
     }
 
 private:
-    std::ostream& m_err;
-    TerminalProgress& m_progress;
     std::string m_onReadError;
 };
 
@@ -257,18 +249,11 @@ int runCarve(Session& session, CarveMode mode, const CarveOptions& options, Outp
         streams.err << "salvora: TARGET and --out DIR are needed\n";
         return kExitUsage;
     }
-    auto target = parseTarget(options.target);
-    if (!target) {
-        streams.err << "salvora: " << target.error().message << "\n";
-        return kExitUsage;
-    }
-    listDrives(session, searchModeOf(mode));
-    auto selection = selectTarget(session, *target);
-    if (!selection) {
-        streams.err << "salvora: " << selection.error().message << "\n";
-        return kExitFailure;
-    }
-    auto range = carveRange(session, *target, *selection, options.range);
+    auto chosen = selectCommandTarget(session, options.target, searchModeOf(mode), streams.err);
+    if (const int* exitCode = std::get_if<int>(&chosen))
+        return *exitCode;
+    const auto& [target, selection] = std::get<CommandTarget>(chosen);
+    auto range = carveRange(session, target, selection, options.range);
     if (!range) {
         streams.err << "salvora: " << range.error().message << "\n";
         return range.error().kind == ErrorKind::InvalidInput ? kExitUsage : kExitFailure;

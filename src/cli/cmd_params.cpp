@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/targets.h"
+#include "cli/command_target.h"
 #include "cli/commands.h"
 #include "volumes/volume_parameters.h"
 
@@ -43,28 +44,21 @@ void printText(const nlohmann::ordered_json& json, std::ostream& out) {
 } // namespace
 
 int runParams(Session& session, const std::string& targetArgument, bool json, OutputStreams streams) {
-    auto target = parseTarget(targetArgument);
-    if (!target) {
-        streams.err << "salvora: " << target.error().message << "\n";
-        return kExitUsage;
-    }
-    listDrives(session);
-    auto selection = selectTarget(session, *target);
-    if (!selection) {
-        streams.err << "salvora: " << selection.error().message << "\n";
-        return kExitFailure;
-    }
-    if (selection->fileSystem == "Unknown") {
-        streams.err << "salvora: " << targetText(*target)
+    auto chosen = selectCommandTarget(session, targetArgument, SearchMode::Basic, streams.err);
+    if (const int* exitCode = std::get_if<int>(&chosen))
+        return *exitCode;
+    const auto& [target, selection] = std::get<CommandTarget>(chosen);
+    if (selection.fileSystem == "Unknown") {
+        streams.err << "salvora: " << targetText(target)
                     << " holds no FAT16, FAT32 or NTFS volume that can be recognised\n";
         return kExitFailure;
     }
     if (!ComputeVolumeParameters(session.volumes, session.devices)) {
-        streams.err << "salvora: unable to calculate the " << selection->fileSystem << " parameters of "
-                    << targetText(*target) << ": its boot sector and backup are damaged or missing\n";
+        streams.err << "salvora: unable to calculate the " << selection.fileSystem << " parameters of "
+                    << targetText(target) << ": its boot sector and backup are damaged or missing\n";
         return kExitFailure;
     }
-    nlohmann::ordered_json result = paramsJson(*target, *selection, session.volumes.volumeParameters);
+    nlohmann::ordered_json result = paramsJson(target, selection, session.volumes.volumeParameters);
     if (json)
         streams.out << result.dump(2) << "\n";
     else

@@ -20,7 +20,8 @@ std::optional<ConflictPolicy> parseConflictPolicy(const std::string& text) {
     return std::nullopt;
 }
 
-ReplaceAnswer CliConflictPrompter::askReplace(const std::string& existingPath, const std::string& proposedPath) {
+ReplaceAnswer CliConflictPrompter::askReplace(const std::string& existingPath,
+                                              const std::string& proposedPath) {
     switch (m_policy) {
     case ConflictPolicy::Overwrite:
         return {ConflictAnswer::OverwriteAll, existingPath, false};
@@ -37,10 +38,11 @@ ReplaceAnswer CliConflictPrompter::askReplace(const std::string& existingPath, c
 // One letter for the answer, a second "a" to apply it to all later conflicts; end of input cancels.
 ReplaceAnswer CliConflictPrompter::ask(const std::string& existingPath, const std::string& proposedPath) {
     for (;;) {
-        m_out << "File Name     : " << existingPath << "\nNew File Name : " << proposedPath
-              << "\n[o]verwrite, [r]ename, [s]kip or [c]ancel the save; add 'a' to apply the answer to all the "
-                 "files (for example 'ra'): "
-              << std::flush;
+        m_out
+            << "File Name     : " << existingPath << "\nNew File Name : " << proposedPath
+            << "\n[o]verwrite, [r]ename, [s]kip or [c]ancel the save; add 'a' to apply the answer to all the "
+               "files (for example 'ra'): "
+            << std::flush;
         std::string line;
         if (!std::getline(m_in, line))
             return {ConflictAnswer::SkipAll, existingPath, true};
@@ -49,11 +51,16 @@ ReplaceAnswer CliConflictPrompter::ask(const std::string& existingPath, const st
         if (answer.empty() || answer.size() > 2 || (answer.size() == 2 && !all))
             continue;
         switch (answer[0]) {
-        case 'o': return {all ? ConflictAnswer::OverwriteAll : ConflictAnswer::Overwrite, existingPath, false};
-        case 'r': return {all ? ConflictAnswer::RenameAll : ConflictAnswer::Rename, proposedPath, false};
-        case 's': return {all ? ConflictAnswer::SkipAll : ConflictAnswer::Skip, existingPath, false};
-        case 'c': return {ConflictAnswer::SkipAll, existingPath, true};
-        default: break;
+        case 'o':
+            return {all ? ConflictAnswer::OverwriteAll : ConflictAnswer::Overwrite, existingPath, false};
+        case 'r':
+            return {all ? ConflictAnswer::RenameAll : ConflictAnswer::Rename, proposedPath, false};
+        case 's':
+            return {all ? ConflictAnswer::SkipAll : ConflictAnswer::Skip, existingPath, false};
+        case 'c':
+            return {ConflictAnswer::SkipAll, existingPath, true};
+        default:
+            break;
         }
     }
 }

@@ -114,8 +114,14 @@ int saveFoundItems(const BasicSearchContext& context, FolderFileWalker& walker, 
     StderrPrompter prompter(streams.err, bar);
     CliConflictPrompter conflicts(*policy, std::cin, streams.err);
     SaveState state;
-    SaveContext save{context.devices, context.devicePath, context.volumes.selectedVolume.fileSystem,
-                     context.volumes.volumeParameters, state, progress, conflicts, prompter};
+    SaveContext save{context.devices,
+                     context.devicePath,
+                     context.volumes.selectedVolume.fileSystem,
+                     context.volumes.volumeParameters,
+                     state,
+                     progress,
+                     conflicts,
+                     prompter};
     SaveRunContext run{model, walker, save, &progress};
     StopOnInterrupt interrupt(state.StopSaving);
 
@@ -126,7 +132,8 @@ int saveFoundItems(const BasicSearchContext& context, FolderFileWalker& walker, 
         accumulate(report, SaveFolderSubtrees(run, selection.folders, job.destination));
     for (const auto& [folderPath, rows] : selection.filesByFolder)
         if (!report.stopped)
-            accumulate(report, SaveListedFiles(run, rows, job.destination + (folderPath == "/" ? "" : folderPath)));
+            accumulate(report,
+                       SaveListedFiles(run, rows, job.destination + (folderPath == "/" ? "" : folderPath)));
     bar.finish();
 
     streams.err << "Saved " << report.filesWritten << " of " << report.totals.files << " files ("

@@ -9,7 +9,7 @@
 
 namespace salvora::cli {
 
-class StderrPrompter final : public Prompter {
+class StderrPrompter : public Prompter {
 public:
     StderrPrompter(std::ostream& err, TerminalProgress& progress) : m_err(err), m_progress(progress) {}
     void inform(const std::string& text) override {
@@ -21,7 +21,7 @@ public:
         return false;
     }
 
-private:
+protected:
     std::ostream& m_err;
     TerminalProgress& m_progress;
 };
