@@ -55,7 +55,8 @@ std::vector<ClusterExtent> clustersOfFile(const SaveContext& context, const File
     const std::uint64_t clusterBytes = std::uint64_t{context.params.SPC} * kSectorSize;
     const std::uint64_t needed = clusterBytes == 0 ? 0 : (size + clusterBytes - 1) / clusterBytes;
     for (std::uint32_t fat : {context.params.firstFAT, context.params.secondFAT}) {
-        ClusterChain chain = BuildClusterChain(context, context.fileSystem, request.startCluster, fat, needed);
+        ClusterChain chain =
+            BuildClusterChain(context, context.fileSystem, request.startCluster, fat, needed);
         if (chain.size() == needed)
             return extentsOfChain(chain);
     }
@@ -76,8 +77,9 @@ ClusterChain BuildClusterChain(const SaveContext& context, const std::string& fi
     std::unordered_set<std::uint32_t> seen{start};
     std::uint32_t cluster = start;
     while (!context.state.StopSaving && !context.state.SkipCurrentFile) {
-        std::uint32_t next = fat16 ? le16(fat.sector(std::uint64_t{fatSector} + (cluster >> 8)), (cluster & 0xFF) * 2)
-                                   : le32(fat.sector(std::uint64_t{fatSector} + (cluster >> 7)), (cluster & 0x7F) * 4);
+        std::uint32_t next =
+            fat16 ? le16(fat.sector(std::uint64_t{fatSector} + (cluster >> 8)), (cluster & 0xFF) * 2)
+                  : le32(fat.sector(std::uint64_t{fatSector} + (cluster >> 7)), (cluster & 0x7F) * 4);
         if (next == 0 || next >= (fat16 ? 0xFFFFu : 0x0FFFFFFFu))
             break;
         if (!seen.insert(next).second)

@@ -19,7 +19,8 @@ constexpr std::size_t kCopyChunkBytes = 256 * 1024;
 class OutputFile {
 public:
     explicit OutputFile(const std::string& path)
-        : m_fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)), m_error(m_fd < 0 ? errno : 0) {}
+        : m_fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)),
+          m_error(m_fd < 0 ? errno : 0) {}
     ~OutputFile() {
         if (m_fd >= 0)
             ::close(m_fd);
@@ -49,7 +50,9 @@ private:
     int m_error;
 };
 
-bool isDestinationFull(int error) { return error == ENOSPC || error == EDQUOT; }
+bool isDestinationFull(int error) {
+    return error == ENOSPC || error == EDQUOT;
+}
 
 // A full destination stops the whole save; other failures only end the current file.
 void reportWriteFailure(SaveContext& context, int error) {
@@ -59,7 +62,9 @@ void reportWriteFailure(SaveContext& context, int error) {
     context.state.StopSaving = true;
 }
 
-bool stopRequested(const SaveContext& context) { return context.state.SkipCurrentFile || context.state.StopSaving; }
+bool stopRequested(const SaveContext& context) {
+    return context.state.SkipCurrentFile || context.state.StopSaving;
+}
 
 // Reads sectors into buffer; a chunk the medium refuses is read again sector by sector, and what still
 // fails stays zero.
@@ -71,7 +76,8 @@ void readSectorsOrZeros(DeviceHandle& handle, std::uint64_t sector, std::span<st
         return;
     for (std::size_t offset = 0; offset < buffer.size(); offset += kSectorSize) {
         handle.seek(sector + offset / kSectorSize);
-        std::span<std::byte> one = buffer.subspan(offset, std::min<std::size_t>(kSectorSize, buffer.size() - offset));
+        std::span<std::byte> one =
+            buffer.subspan(offset, std::min<std::size_t>(kSectorSize, buffer.size() - offset));
         if (!handle.read(one.data(), one.size(), got))
             std::fill(one.begin(), one.end(), std::byte{0});
     }
@@ -103,8 +109,8 @@ bool prepareFile(SaveContext& context, FileSaveRequest& request) {
     return true;
 }
 
-bool copyExtentsToFile(SaveContext& context, const std::string& path, const std::vector<ClusterExtent>& extents,
-                       std::uint64_t size, std::uint16_t askFlag) {
+bool copyExtentsToFile(SaveContext& context, const std::string& path,
+                       const std::vector<ClusterExtent>& extents, std::uint64_t size, std::uint16_t askFlag) {
     OutputFile out(path);
     if (!out.isOpen()) {
         reportWriteFailure(context, out.error());
@@ -126,14 +132,15 @@ bool copyExtentsToFile(SaveContext& context, const std::string& path, const std:
                 context.state.SkipCurrentFile = false;
                 return true;
             }
-            std::size_t chunk = static_cast<std::size_t>(
-                std::min<std::uint64_t>({buffer.size() / clusterBytes * clusterBytes, extentBytes - done, size - written}));
+            std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(
+                {buffer.size() / clusterBytes * clusterBytes, extentBytes - done, size - written}));
             std::span<std::byte> block(buffer.data(), chunk);
             if (extent.sparse)
                 std::fill(block.begin(), block.end(), std::byte{0});
             else
-                readSectorsOrZeros(handle, context.params.Cluster0Start + extent.firstCluster * spc + done / kSectorSize,
-                                   block);
+                readSectorsOrZeros(
+                    handle, context.params.Cluster0Start + extent.firstCluster * spc + done / kSectorSize,
+                    block);
             if (!out.write(block.data(), block.size())) {
                 reportWriteFailure(context, out.error());
                 return true;
@@ -154,7 +161,8 @@ bool copyExtentsToFile(SaveContext& context, const std::string& path, const std:
     return true;
 }
 
-bool writeBytesToFile(SaveContext& context, const std::string& path, const std::byte* bytes, std::uint64_t size) {
+bool writeBytesToFile(SaveContext& context, const std::string& path, const std::byte* bytes,
+                      std::uint64_t size) {
     OutputFile out(path);
     if (!out.isOpen()) {
         reportWriteFailure(context, out.error());
@@ -167,7 +175,9 @@ bool writeBytesToFile(SaveContext& context, const std::string& path, const std::
     return true;
 }
 
-void CreateEmptyFile(const std::string& path) { OutputFile out(path); }
+void CreateEmptyFile(const std::string& path) {
+    OutputFile out(path);
+}
 
 std::string byteProgressText(std::uint64_t written, std::uint64_t size) {
     return std::to_string(written) + " / " + std::to_string(size) + " Bytes";

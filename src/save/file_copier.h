@@ -24,11 +24,12 @@ bool prepareFile(SaveContext& context, FileSaveRequest& request);
 // copy ends early when the extents run out or a stop flag is set; a block the medium cannot deliver is
 // written as zeros. A full destination stops the whole save with the product's message. False when the
 // output could not be created.
-bool copyExtentsToFile(SaveContext& context, const std::string& path, const std::vector<ClusterExtent>& extents,
-                       std::uint64_t size, std::uint16_t askFlag);
+bool copyExtentsToFile(SaveContext& context, const std::string& path,
+                       const std::vector<ClusterExtent>& extents, std::uint64_t size, std::uint16_t askFlag);
 
 // Creates (or truncates) the output and writes bytes into it, for data kept inside a record.
-bool writeBytesToFile(SaveContext& context, const std::string& path, const std::byte* bytes, std::uint64_t size);
+bool writeBytesToFile(SaveContext& context, const std::string& path, const std::byte* bytes,
+                      std::uint64_t size);
 
 // Creates or truncates the file and closes it.
 void CreateEmptyFile(const std::string& path);

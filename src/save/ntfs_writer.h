@@ -19,8 +19,8 @@ struct UnnamedDataAttribute {
     std::size_t offset = 0; // of the attribute in the record
 };
 
-// Finds the unnamed $DATA attribute (type 0x80, name length 0) of a 1024-byte record whose fix-ups are applied.
-// Record and attribute fields used:
+// Finds the unnamed $DATA attribute (type 0x80, name length 0) of a 1024-byte record whose fix-ups are
+// applied. Record and attribute fields used:
 //   record 0x14 u16  offset of the first attribute
 //   attr   0x00 u32  type (0 or 0xFFFFFFFF ends the list)   0x04 u32 length
 //   attr   0x08 u8   non-resident flag                       0x09 u8  name length

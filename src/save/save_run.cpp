@@ -34,7 +34,9 @@ public:
         RenameAllFolders(m_context.model, &m_context.walker);
         const FolderTree& tree = m_context.model.tree;
         for (TreeItem top : tree.topLevelItems())
-            plan(top, tree.root() == top ? destination : destination + "/" + safeComponentName(tree.text(top)), false);
+            plan(top,
+                 tree.root() == top ? destination : destination + "/" + safeComponentName(tree.text(top)),
+                 false);
     }
 
     void planSubtrees(const std::vector<TreeItem>& items, const std::string& destination) {

@@ -8,9 +8,13 @@
 namespace salvora {
 namespace {
 
-bool pathExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+bool pathExists(const std::string& path) {
+    return ::access(path.c_str(), F_OK) == 0;
+}
 
-bool makeFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+bool makeFolder(const std::string& path) {
+    return ::mkdir(path.c_str(), 0777) == 0;
+}
 
 } // namespace
 
