@@ -16,13 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 struct Planted {
     std::string type;
     bool deleted = false;
@@ -49,7 +42,7 @@ std::map<std::string, std::string> carvedFiles(const std::string& folder) {
         return files;
     for (const auto& entry : fs::recursive_directory_iterator(folder))
         if (entry.is_regular_file())
-            files[fs::relative(entry.path(), folder).string()] = slurp(entry.path().string());
+            files[fs::relative(entry.path(), folder).string()] = test::readWholeFile(entry.path().string());
     return files;
 }
 
@@ -85,7 +78,7 @@ TEST_F(CarvingCommandTest, PhotoSearchCarvesEveryPlantedPictureInCardOrder) {
         std::snprintf(name, sizeof name, "GNDR%05zu.%s", ++number, planted.type.c_str());
         std::string path = "General/" + planted.type + "/" + name;
         ASSERT_TRUE(carved.count(path)) << path << " for " << planted.name << "\n" << run.out;
-        std::string original = slurp(test::fixturePath("carving/planted/" + planted.name));
+        std::string original = test::readWholeFile(test::fixturePath("carving/planted/" + planted.name));
         EXPECT_EQ(carved[path].substr(0, original.size()), original)
             << planted.name << (planted.deleted ? " (deleted)" : "");
     }
@@ -106,7 +99,7 @@ TEST_F(CarvingCommandTest, VideoSearchCarvesEveryPlantedVideoNumberedPerType) {
                       planted.type.c_str());
         std::string path = "General/" + planted.type + "/" + name;
         ASSERT_TRUE(carved.count(path)) << path << " for " << planted.name;
-        std::string original = slurp(test::fixturePath("carving/planted/" + planted.name));
+        std::string original = test::readWholeFile(test::fixturePath("carving/planted/" + planted.name));
         EXPECT_EQ(carved[path].substr(0, original.size()), original) << planted.name;
     }
 }
@@ -126,11 +119,11 @@ TEST_F(CarvingCommandTest, SignatureSearchOfOneTypeFindsOnlyThatType) {
 TEST_F(CarvingCommandTest, ASecondScanIntoTheSameFolderKeepsTheFirstOnesFiles) {
     ASSERT_EQ(salvora({"photo", "disk0", "--out", m_out, "--no-thorough", "--range", "0-4095"}).exitCode, 0);
     const std::string folder = m_out + "/Quillwort Salvora/Photo Search/General/JPG/";
-    std::string first = slurp(folder + "GNDR00001.JPG");
+    std::string first = test::readWholeFile(folder + "GNDR00001.JPG");
     ASSERT_FALSE(first.empty());
     ASSERT_EQ(salvora({"photo", "disk0", "--out", m_out, "--no-thorough", "--range", "0-4095"}).exitCode, 0);
-    EXPECT_EQ(slurp(folder + "GNDR00001.JPG"), first);
-    EXPECT_EQ(slurp(folder + "GNDR00001_dd_0.JPG"), first);
+    EXPECT_EQ(test::readWholeFile(folder + "GNDR00001.JPG"), first);
+    EXPECT_EQ(test::readWholeFile(folder + "GNDR00001_dd_0.JPG"), first);
 }
 
 TEST(CarvingCommandTypes, ListTypesPrintsTheChooserRows) {
@@ -152,7 +145,8 @@ TEST(CarvingCommandTypes, AMissingDataFileEndsTheProgramWithTheMessageAndStatusZ
     int status = test::runShell("'" + dir + "/salvora' photo disk0 --out '" + dir +
                                 "/out' </dev/null >/dev/null 2>'" + err + "'");
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(slurp(err), "Couldn't open source file: " + dir + "/SLVDATSigAdv.dll was not found.\n");
+    EXPECT_EQ(test::readWholeFile(err),
+              "Couldn't open source file: " + dir + "/SLVDATSigAdv.dll was not found.\n");
     EXPECT_FALSE(fs::exists(dir + "/out"));
 }
 

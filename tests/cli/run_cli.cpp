@@ -17,13 +17,6 @@ std::string quote(const std::string& text) {
     return quoted + "'";
 }
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 } // namespace
 
 CliRun runSalvora(const std::vector<std::string>& arguments) {
@@ -41,8 +34,8 @@ CliRun runSalvora(const std::vector<std::string>& arguments) {
     } else {
         run.crashed = true;
     }
-    run.out = slurp(dir + "/out");
-    run.err = slurp(dir + "/err");
+    run.out = readWholeFile(dir + "/out");
+    run.err = readWholeFile(dir + "/err");
     return run;
 }
 

@@ -14,13 +14,6 @@ namespace salvora::test {
 namespace fs = std::filesystem;
 namespace {
 
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string lowered(std::string text) {
     for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -47,7 +40,7 @@ TEST(SalvoraBasicSave, SavesEveryFileWithItsFoldersAndLeavesTheImageAlone) {
     const fs::path source = fixturePath("save/files/tree");
     for (const auto& [relative, path] : filesBelow(source)) {
         ASSERT_TRUE(saved.count(relative)) << relative;
-        EXPECT_TRUE(slurp(saved[relative]) == slurp(path)) << relative;
+        EXPECT_TRUE(readWholeFile(saved[relative].string()) == readWholeFile(path.string())) << relative;
     }
     EXPECT_EQ(sha256OfFile(image), before);
 }
@@ -56,8 +49,8 @@ TEST(SalvoraBasicSave, NamedPathsAndConflictAnswers) {
     const std::string image = fixturePath("save/tree.img");
     const fs::path out = makeTempDir();
     auto save = [&](std::vector<std::string> extra) {
-        std::vector<std::string> arguments = {"--no-devices", "--volume-image", image, "basic", "D:", "--save",
-                                              out.string(), "/Docs/Old", "/TOP.BIN"};
+        std::vector<std::string> arguments = {"--no-devices", "--volume-image", image,       "basic",   "D:",
+                                              "--save",       out.string(),     "/Docs/Old", "/TOP.BIN"};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         return runSalvora(arguments);
     };

@@ -5,8 +5,8 @@
 
 #include <cctype>
 #include <filesystem>
-#include <map>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <sys/mount.h>
 
@@ -16,13 +16,6 @@
 namespace salvora {
 namespace fs = std::filesystem;
 namespace {
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class QuietPrompter : public Prompter {
 public:
@@ -72,8 +65,8 @@ struct ScannedCard {
         RenameAllFolders(folders, walker.get());
     }
     SaveRunReport save(const std::string& destination, ConflictPrompter& conflicts) {
-        SaveContext context{devices, volumePath('D'), "FAT32", volumes.volumeParameters, state, saveProgress,
-                            conflicts, prompter};
+        SaveContext context{devices, volumePath('D'), "FAT32",   volumes.volumeParameters,
+                            state,   saveProgress,    conflicts, prompter};
         SaveRunContext run{folders, *walker, context};
         return RunTreeSave(run, destination);
     }
@@ -94,7 +87,8 @@ TEST(RunTreeSave, SavesTheWholeCardWithItsFoldersByteForByte) {
     SaveRunReport report = card.save(out, overwrite);
     EXPECT_FALSE(report.stopped);
 
-    // Names that fit 8.3 come back as their short entries spell them (upper case): compare paths ignoring case.
+    // Names that fit 8.3 come back as their short entries spell them (upper case): compare paths ignoring
+    // case.
     auto lowered = [](std::string text) {
         for (char& c : text)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -111,15 +105,17 @@ TEST(RunTreeSave, SavesTheWholeCardWithItsFoldersByteForByte) {
             continue;
         const std::string relative = lowered(fs::relative(entry.path(), source).string());
         ASSERT_TRUE(saved.count(relative)) << relative;
-        EXPECT_TRUE(slurp(saved[relative]) == slurp(entry.path())) << relative;
+        EXPECT_TRUE(test::readWholeFile(saved[relative].string()) ==
+                    test::readWholeFile(entry.path().string()))
+            << relative;
         ++compared;
     }
     EXPECT_EQ(compared, 6u);
     // The deleted note comes back from its consecutive clusters, under the name its entry still holds.
-    const std::string gone = slurp(test::fixturePath("save/files/tree-deleted/gone.txt"));
+    const std::string gone = test::readWholeFile(test::fixturePath("save/files/tree-deleted/gone.txt"));
     bool found = false;
     for (const auto& entry : fs::directory_iterator(fs::path(out) / "Docs"))
-        found = found || slurp(entry.path()) == gone;
+        found = found || test::readWholeFile(entry.path().string()) == gone;
     EXPECT_TRUE(found);
     EXPECT_EQ(report.filesWritten, report.totals.files);
     EXPECT_EQ(card.state.FilesSaved, report.totals.files);
@@ -186,8 +182,8 @@ TEST(RunTreeSave, NamesFromTheMediumNeverLeaveTheDestination) {
     FixedAnswer overwrite({ConflictAnswer::Overwrite, "", false});
     const fs::path parent = test::makeTempDir();
     const fs::path out = parent / "out";
-    SaveContext context{card.devices, volumePath('D'), "FAT32", card.volumes.volumeParameters, card.state,
-                        card.saveProgress, overwrite, card.prompter};
+    SaveContext context{card.devices, volumePath('D'),   "FAT32",   card.volumes.volumeParameters,
+                        card.state,   card.saveProgress, overwrite, card.prompter};
     SaveRunContext run{model, walker, context};
     SaveRunReport report = RunTreeSave(run, out.string());
     EXPECT_EQ(report.totals.files, 12u);

@@ -37,13 +37,6 @@ std::string lower(std::string text) {
     return text;
 }
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Compares file contents without printing them: the size and the first byte that differs say enough.
 ::testing::AssertionResult sameBytes(const std::string& actual, const std::string& expected) {
     if (actual == expected)
@@ -51,13 +44,13 @@ std::string slurp(const std::string& path) {
     std::size_t at = 0;
     while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
         ++at;
-    return ::testing::AssertionFailure() << "sizes " << actual.size() << " and " << expected.size()
-                                         << ", first difference at byte " << at;
+    return ::testing::AssertionFailure()
+           << "sizes " << actual.size() << " and " << expected.size() << ", first difference at byte " << at;
 }
 
 std::string original(const ManifestEntry& e) {
     const std::string set = e.image.substr(0, e.image.find('.'));
-    return slurp(test::fixturePath("save/files/" + set + "/" + lower(e.name)));
+    return test::readWholeFile(test::fixturePath("save/files/" + set + "/" + lower(e.name)));
 }
 
 class RecordingPrompter : public Prompter {
@@ -95,9 +88,14 @@ struct Saver {
         EXPECT_TRUE(ComputeVolumeParameters(volumes, devices));
     }
     SaveContext context(SaveProgress* customProgress = nullptr) {
-        return SaveContext{devices,  volumes.selectedVolume.devicePath, volumes.selectedVolume.fileSystem,
-                           volumes.volumeParameters, state, customProgress ? *customProgress : progress,
-                           conflicts, prompter};
+        return SaveContext{devices,
+                           volumes.selectedVolume.devicePath,
+                           volumes.selectedVolume.fileSystem,
+                           volumes.volumeParameters,
+                           state,
+                           customProgress ? *customProgress : progress,
+                           conflicts,
+                           prompter};
     }
     FileSaveRequest request(const ManifestEntry& e, bool ntfs = false) const {
         FileSaveRequest r;
@@ -124,14 +122,16 @@ struct Saver {
 
 // Every file, live or deleted, fragmented or not, comes back byte for byte.
 TEST(SaveFatFile, RecoversEveryFileOfRealVolumes) {
-    for (const auto& [image, fileSystem] : {std::pair{"fat16.img", "FAT16"}, std::pair{"fat32.img", "FAT32"}}) {
+    for (const auto& [image, fileSystem] :
+         {std::pair{"fat16.img", "FAT16"}, std::pair{"fat32.img", "FAT32"}}) {
         Saver saver(image, fileSystem);
         auto entries = manifest(image);
         ASSERT_FALSE(entries.empty());
         for (const ManifestEntry& e : entries) {
             auto context = saver.context();
             SaveFatFile(context, saver.request(e));
-            EXPECT_TRUE(sameBytes(slurp(saver.out + "/" + e.name), original(e))) << image << " " << e.name;
+            EXPECT_TRUE(sameBytes(test::readWholeFile(saver.out + "/" + e.name), original(e)))
+                << image << " " << e.name;
         }
         EXPECT_EQ(saver.state.FilesSaved, entries.size());
     }
@@ -160,7 +160,7 @@ TEST(SaveFatFile, AChainThatDoesNotEndAtTheSizeFallsBackToConsecutiveClusters) {
                   c.chainLength)
             << c.what;
         SaveFatFile(context, saver.request(exact));
-        EXPECT_TRUE(sameBytes(slurp(saver.out + "/EXACT.BIN"), original(exact))) << c.what;
+        EXPECT_TRUE(sameBytes(test::readWholeFile(saver.out + "/EXACT.BIN"), original(exact))) << c.what;
     }
 }
 
@@ -175,12 +175,12 @@ TEST(SaveFatFile, AnEmptyListingSavesOneBlockAndUnreadableSectorsBecomeZeros) {
     SaveFatFile(context, saver.request(frag));
     std::string expected = original(frag);
     std::fill_n(expected.begin() + 512, 512, '\0');
-    EXPECT_TRUE(sameBytes(slurp(saver.out + "/FRAG.BIN"), expected));
+    EXPECT_TRUE(sameBytes(test::readWholeFile(saver.out + "/FRAG.BIN"), expected));
 
     frag.size = 0;
     frag.name = "EMPTY.BIN";
     SaveFatFile(context, saver.request(frag));
-    EXPECT_TRUE(sameBytes(slurp(saver.out + "/EMPTY.BIN"), expected.substr(0, 4096)));
+    EXPECT_TRUE(sameBytes(test::readWholeFile(saver.out + "/EMPTY.BIN"), expected.substr(0, 4096)));
 }
 
 TEST(SaveFatFile, AFullDestinationStopsTheWholeSave) {
@@ -239,7 +239,7 @@ TEST(SaveNtfsFile, RecoversResidentNonResidentAndEmptyData) {
         auto context = saver.context();
         SaveNtfsFile(context, saver.request(e, true));
         EXPECT_TRUE(std::filesystem::exists(saver.out + "/" + e.name)) << e.name;
-        EXPECT_TRUE(sameBytes(slurp(saver.out + "/" + e.name), original(e))) << e.name;
+        EXPECT_TRUE(sameBytes(test::readWholeFile(saver.out + "/" + e.name), original(e))) << e.name;
     }
 }
 
@@ -283,7 +283,8 @@ TEST(FindUnnamedData, FindsOnlyTheUnnamedStream) {
         {"non-resident", recordWith({{0x30, 0x70, 0, 0}, {0x80, 0x48, 1, 0}}), UnnamedData::NonResident},
         {"named streams only", recordWith({{0x80, 0x50, 0, 4}, {0x80, 0x50, 1, 2}}), UnnamedData::None},
         {"no data attribute", recordWith({{0x10, 0x60, 0, 0}}), UnnamedData::None},
-        {"a zero length ends the search", recordWith({{0x10, 0, 0, 0}, {0x80, 0x30, 0, 0}}), UnnamedData::None},
+        {"a zero length ends the search", recordWith({{0x10, 0, 0, 0}, {0x80, 0x30, 0, 0}}),
+         UnnamedData::None},
         {"a length past the record", recordWith({{0x10, 2000, 0, 0}}), UnnamedData::None},
     };
     for (const Case& c : cases)

@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 namespace salvora::test {
 namespace {
@@ -21,11 +23,15 @@ std::string captureShell(const std::string& command) {
     return output;
 }
 
-std::string quote(const std::string& path) { return "'" + path + "'"; }
+std::string quote(const std::string& path) {
+    return "'" + path + "'";
+}
 
 } // namespace
 
-std::string fixturePath(const std::string& relative) { return std::string(SALVORA_FIXTURE_DIR) + "/" + relative; }
+std::string fixturePath(const std::string& relative) {
+    return std::string(SALVORA_FIXTURE_DIR) + "/" + relative;
+}
 
 std::optional<std::string> sharedTestdata(const std::string& relative) {
     std::filesystem::path source = std::filesystem::path(SALVORA_SHARED_TESTDATA) / relative;
@@ -39,19 +45,29 @@ std::optional<std::string> sharedTestdata(const std::string& relative) {
     return target.string();
 }
 
+std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 std::string sha256OfFile(const std::string& path) {
     std::string output = captureShell("sha256sum " + quote(path) + " 2>/dev/null");
     return output.size() >= 64 ? output.substr(0, 64) : std::string();
 }
 
-int runShell(const std::string& command) { return std::system(command.c_str()); }
+int runShell(const std::string& command) {
+    return std::system(command.c_str());
+}
 
 std::string makeTempDir() {
     struct TempRoot {
         std::filesystem::path path;
         TempRoot() {
             std::string pattern = (std::filesystem::temp_directory_path() / "salvora-test-XXXXXX").string();
-            path = mkdtemp(pattern.data()) ? std::filesystem::path(pattern) : std::filesystem::temp_directory_path();
+            path = mkdtemp(pattern.data()) ? std::filesystem::path(pattern)
+                                           : std::filesystem::temp_directory_path();
         }
         ~TempRoot() {
             std::error_code ignored;

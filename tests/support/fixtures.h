@@ -9,12 +9,16 @@
 
 namespace salvora::test {
 
-// Path of an image built by tests/fixtures/<script> into the build tree, e.g. fixturePath("partitions/gpt.img").
+// Path of an image built by tests/fixtures/<script> into the build tree, e.g.
+// fixturePath("partitions/gpt.img").
 std::string fixturePath(const std::string& relative);
 
 // Path of a file of ../shared/testdata, decompressed into a temporary folder when it ends in .gz;
 // nullopt when the folder is absent.
 std::optional<std::string> sharedTestdata(const std::string& relative);
+
+// A file's whole content; empty when it cannot be read.
+std::string readWholeFile(const std::string& path);
 
 // SHA-256 of a file's whole content, as hex; empty when it cannot be read.
 std::string sha256OfFile(const std::string& path);
