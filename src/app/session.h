@@ -9,6 +9,7 @@
 
 #include "app/attached_media.h"
 #include "carving/carving_state.h"
+#include "fsrecovery/deep/deep_search.h"
 #include "fsrecovery/folder_tree.h"
 #include "fsrecovery/ntfs/ntfs_state.h"
 #include "fsrecovery/scan_tables.h"
@@ -27,6 +28,7 @@ struct Session {
     ScanTables tables;
     FolderModel folders;  // the found-item model: folder tree, FolderList, ListStopFlag
     NtfsState ntfs;       // the $MFT runs of the last NTFS Basic Search
+    DeepSearchState deep; // the volumes Deep Search inferred
     CarvingState carving; // signature lists, type tables and flags of Photo, Signature and Video Search
 };
 

@@ -76,6 +76,9 @@ BasicSearchOutcome RunBasicSearch(BasicSearchContext& context, NtfsBasicSearch* 
         runNtfs(context, ntfs, outcome);
     else if (isFat(outcome.fileSystem))
         runFat(context, outcome);
+    // Basic Search works on the parameters it computed (or recovered) for the selection itself.
+    context.volumes.computedParameters = context.volumes.volumeParameters;
+    context.volumes.partType = outcome.fileSystem;
 
     if (context.folders.tree.empty())
         context.folders.tree.ensureRoot();

@@ -60,7 +60,14 @@ struct VolumeState {
     std::uint16_t CurrentDisk = 0;
     std::array<PartitionList, kMaxDisks> partitionLists{};
     SelectedVolume selectedVolume;
+    // The working parameters the walkers and the save engine read, and the type of the volume they describe
+    // ("FAT16", "FAT32", "NTFS"). Deep Search loads them from its volume rows; Basic Search leaves them as
+    // computed.
     VolumeParameters volumeParameters;
+    std::string partType;
+    // The parameters as computed for the selection when the scan started; Deep Search restores the working
+    // set from them after a stopped scan, and the recovery log stores both.
+    VolumeParameters computedParameters;
     // Started when neither NTFS boot sector of the selection is valid; the mode window sets it when its
     // conditions for an automatic lost-partition search hold.
     std::function<void()> automaticPartitionSearch;
@@ -70,6 +77,8 @@ struct VolumeState {
     void resetSelection() {
         selectedVolume = SelectedVolume{};
         volumeParameters = VolumeParameters{};
+        partType.clear();
+        computedParameters = VolumeParameters{};
     }
 };
 
