@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "save/save_run.h"
 
-#include <charconv>
 #include <filesystem>
 #include <vector>
 
-#include "save/fat_writer.h"
-#include "save/ntfs_writer.h"
+#include "save/listed_file_writer.h"
 #include "storage/output_naming.h"
 
 namespace salvora {
@@ -18,12 +16,6 @@ struct PlannedFolder {
     std::string path;
     FileList files;
 };
-
-std::uint64_t parseNumber(const std::string& text) {
-    std::uint64_t value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
-}
 
 class SaveRun {
 public:
@@ -110,7 +102,7 @@ private:
     void count(const FileList& files) {
         m_report.totals.files += files.rows.size();
         for (const FileListRow& row : files.rows)
-            m_report.totals.bytes += parseNumber(row.cells[file_list::Size]);
+            m_report.totals.bytes += listCellNumber(row.cells[file_list::Size]);
         if (m_context.progress)
             m_context.progress->counted(m_report.totals);
     }
@@ -123,17 +115,9 @@ private:
         FileSaveRequest request;
         request.displayName = row.cells[file_list::Name];
         request.destinationPath = folderPath + "/" + safeComponentName(request.displayName);
-        request.size = parseNumber(row.cells[file_list::Size]);
         request.askFlag = 1;
-        const std::uint64_t location = parseNumber(row.cells[file_list::Debug1]);
         const std::uint64_t savedBefore = m_state.FilesSaved;
-        if (m_context.save.fileSystem == "NTFS") {
-            request.recordSector = location;
-            SaveNtfsFile(m_context.save, request);
-        } else {
-            request.startCluster = static_cast<std::uint32_t>(location);
-            SaveFatFile(m_context.save, request);
-        }
+        WriteListedFile(m_context.save, row, request);
         if (m_state.FilesSaved == savedBefore) {
             ++m_report.filesSkipped;
         } else {
