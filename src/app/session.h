@@ -13,6 +13,7 @@
 #include "fsrecovery/folder_tree.h"
 #include "fsrecovery/ntfs/ntfs_state.h"
 #include "fsrecovery/scan_tables.h"
+#include "recoverylog/recovery_log_state.h"
 #include "storage/device_namespace.h"
 #include "volumes/volume_state.h"
 
@@ -30,6 +31,7 @@ struct Session {
     NtfsState ntfs;       // the $MFT runs of the last NTFS Basic Search
     DeepSearchState deep; // the volumes Deep Search inferred
     CarvingState carving; // signature lists, type tables and flags of Photo, Signature and Video Search
+    RecoveryLogState log; // where the scan started, the log-saved mark, the log handed between windows
 };
 
 } // namespace salvora

@@ -3,6 +3,7 @@
 
 #include <ostream>
 
+#include "app/scan_origin.h"
 #include "cli/commands.h"
 
 namespace salvora::cli {
@@ -20,6 +21,7 @@ std::variant<CommandTarget, int> selectCommandTarget(Session& session, const std
         err << "salvora: " << selection.error().message << "\n";
         return kExitFailure;
     }
+    session.log.origin = scanOriginOf(session, *target, mode);
     return CommandTarget{*target, *selection};
 }
 

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/scan_origin.h"
+
+#include "base/text.h"
+
+namespace salvora {
+
+ScanOrigin scanOriginOf(const Session& session, const Target& target, SearchMode mode) {
+    ScanOrigin origin;
+    origin.searchModeName = searchModeName(mode);
+    const ListedDisk* disk = nullptr;
+    if (target.kind == Target::Kind::LogicalDrive) {
+        origin.DriveKind = "Logical";
+        const ListedDrive* drive = session.driveList.drive(target.letter);
+        const DiskRecord* record = drive ? session.driveTree.record(drive->node) : nullptr;
+        if (!record)
+            return origin;
+        origin.VolumePath = volumePath(target.letter);
+        origin.VolumeSectors = record->totalBytes / 512;
+        disk = session.driveList.disk(static_cast<int>(record->volumeDisk));
+        // Read through the disk that holds it: the log then finds the medium by the disk's identity.
+        origin.VolumeOnKnownDisk = record->locatedOnDisk() && disk;
+        origin.driveStart = origin.VolumeOnKnownDisk ? record->firstSectorOnDisk : 0;
+        origin.driveEnd = origin.VolumeSectors;
+        if (!origin.VolumeOnKnownDisk)
+            disk = nullptr;
+    } else {
+        origin.DriveKind = target.kind == Target::Kind::WholeDisk ? "Hard Disk" : "part";
+        disk = target.disk < kMaxDisks ? session.driveList.disk(target.disk) : nullptr;
+        if (disk && target.kind == Target::Kind::Partition && target.partition >= 1 &&
+            target.partition <= kMaxPartitions) {
+            const PartitionRow& row = session.volumes.partitionLists[static_cast<std::size_t>(target.disk)]
+                                          .rows[static_cast<std::size_t>(target.partition - 1)];
+            origin.driveStart = row.start;
+            origin.driveEnd = row.end;
+        } else if (disk) {
+            origin.driveEnd = disk->source.totalSectors;
+        }
+    }
+    if (const DiskRecord* record = disk ? session.driveTree.record(disk->node) : nullptr) {
+        origin.DiskModel = record->model;
+        origin.DiskIdentity = trim(diskIdentityText(*record));
+        origin.diskNumber = static_cast<std::uint16_t>(disk->number);
+    }
+    return origin;
+}
+
+} // namespace salvora
