@@ -24,8 +24,9 @@ struct OutputStreams {
 int runList(Session& session, bool json, SearchMode mode, OutputStreams streams);
 int runParams(Session& session, const std::string& targetText, bool json, OutputStreams streams);
 
-struct BasicOptions {
-    std::string target;
+// What a volume command does with the folder tree it found: print it (the default), list one folder, print
+// JSON or save.
+struct FoundItemsOptions {
     std::string listPath; // --ls: list this folder instead of printing the tree
     bool json = false;
     bool files = false; // --files: with --json, every file of every folder
@@ -33,6 +34,10 @@ struct BasicOptions {
     std::string saveDestination;        // --save DIR: save what was found into DIR
     std::vector<std::string> savePaths; // only these folders and files (tree paths); all when empty
     std::string onConflict = "ask";     // ask, overwrite, skip or rename
+};
+
+struct BasicOptions : FoundItemsOptions {
+    std::string target;
 };
 int runBasic(Session& session, const BasicOptions& options, OutputStreams streams);
 

@@ -94,14 +94,14 @@ void accumulate(SaveRunReport& total, const SaveRunReport& part) {
 
 } // namespace
 
-int saveFoundItems(const BasicSearchContext& context, FolderFileWalker& walker, const SaveFoundItemsJob& job,
+int saveFoundItems(const SaveSource& source, FolderFileWalker& walker, const SaveFoundItemsJob& job,
                    OutputStreams streams) {
     auto policy = parseConflictPolicy(job.onConflict);
     if (!policy) {
         streams.err << "salvora: --on-conflict takes ask, overwrite, skip or rename\n";
         return kExitUsage;
     }
-    FolderModel& model = context.folders;
+    FolderModel& model = source.folders;
     Selection selection = selectPaths(model, walker, job.paths);
     if (!selection.missing.empty()) {
         for (const std::string& path : selection.missing)
@@ -114,14 +114,8 @@ int saveFoundItems(const BasicSearchContext& context, FolderFileWalker& walker, 
     StderrPrompter prompter(streams.err, bar);
     CliConflictPrompter conflicts(*policy, std::cin, streams.err);
     SaveState state;
-    SaveContext save{context.devices,
-                     context.devicePath,
-                     context.volumes.selectedVolume.fileSystem,
-                     context.volumes.volumeParameters,
-                     state,
-                     progress,
-                     conflicts,
-                     prompter};
+    SaveContext save{source.devices, source.devicePath, source.fileSystem, source.params,
+                     state,          progress,          conflicts,         prompter};
     SaveRunContext run{model, walker, save, &progress};
     StopOnInterrupt interrupt(state.StopSaving);
 

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// salvora basic --save: saving what a Basic Search found, all of it or the folders and files named.
+// --save of the volume commands: saving what a search found, all of it or the folders and files named.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
-#include "fsrecovery/basic_search.h"
+#include "fsrecovery/file_list.h"
+#include "fsrecovery/folder_tree.h"
+#include "storage/device_namespace.h"
+#include "volumes/volume_state.h"
 
 namespace salvora::cli {
 
@@ -17,9 +20,18 @@ struct SaveFoundItemsJob {
     bool showProgress = true;
 };
 
-// Saves from the result of the Basic Search in context, listing folders again through walker, and prints
-// a summary. Returns the exit code: failure when a named path is not in the result or the save stopped.
-int saveFoundItems(const BasicSearchContext& context, FolderFileWalker& walker, const SaveFoundItemsJob& job,
+// The result a save reads: its folder tree and the volume its files are read from.
+struct SaveSource {
+    const DeviceNamespace& devices;
+    std::string devicePath; // the path the scan read (CurrentDevicePath)
+    std::string fileSystem; // "FAT16", "FAT32" or "NTFS"
+    VolumeParameters params;
+    FolderModel& folders;
+};
+
+// Saves from the result in source, listing folders again through walker, and prints a summary. Returns the
+// exit code: failure when a named path is not in the result or the save stopped.
+int saveFoundItems(const SaveSource& source, FolderFileWalker& walker, const SaveFoundItemsJob& job,
                    OutputStreams streams);
 
 } // namespace salvora::cli
