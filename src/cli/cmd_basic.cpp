@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/found_items_output.h"
 #include "cli/interrupt.h"
+#include "cli/save_log.h"
 #include "cli/stderr_prompter.h"
 #include "cli/terminal_progress.h"
 #include "fsrecovery/basic_search.h"
@@ -69,7 +70,12 @@ int runBasic(Session& session, const BasicOptions& options, OutputStreams stream
                      walker.get(),
                      {session.devices, context.devicePath, selection.fileSystem,
                       session.volumes.volumeParameters, session.folders}};
-    return writeFoundItems(found, options, streams);
+    const int shown = writeFoundItems(found, options, streams);
+    if (options.saveLog.empty())
+        return shown;
+    // After the output: the tree then holds every folder's own name, as the log should.
+    const int logged = saveScanLog(session, SearchMode::Basic, options.saveLog, prompter, streams.err);
+    return shown != kExitOk ? shown : logged;
 }
 
 } // namespace salvora::cli

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,7 @@ struct FoundItemsOptions {
 
 struct BasicOptions : FoundItemsOptions {
     std::string target;
+    std::string saveLog; // --save-log FILE.SLV: write the scan's recovery log
 };
 int runBasic(Session& session, const BasicOptions& options, OutputStreams streams);
 
@@ -53,5 +55,12 @@ struct CarveOptions {
 };
 // Photo, Signature or Video Search of TARGET into out.
 int runCarve(Session& session, CarveMode mode, const CarveOptions& options, OutputStreams streams);
+
+struct LoadLogOptions : FoundItemsOptions {
+    std::string logPath;
+    std::optional<bool> answer; // --yes / --no: the answer to the moved-medium question; unset: ask
+};
+// Loads a recovery log (the medium attached as when it was saved, or moved) and shows or saves its result.
+int runLoadLog(Session& session, const LoadLogOptions& options, OutputStreams streams);
 
 } // namespace salvora::cli

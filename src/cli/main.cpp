@@ -115,7 +115,40 @@ int main(int argc, char** argv) {
     basic->add_option("--on-conflict", basicOptions.onConflict,
                       "When a saved file already exists: ask (on the terminal), overwrite, skip or rename")
         ->check(CLI::IsMember({"ask", "overwrite", "skip", "rename"}));
+    basic->add_option("--save-log", basicOptions.saveLog,
+                      "After the scan, write its recovery log (the index of what was found) to FILE, for "
+                      "'salvora load-log'")
+        ->type_name("FILE.SLV");
     basic->fallthrough();
+
+    cli::LoadLogOptions loadLogOptions;
+    std::vector<std::string> loadLogSaveArguments;
+    CLI::App* loadLog = app.add_subcommand(
+        "load-log", "Load the result of a Basic or Deep Search from its recovery log instead of scanning again");
+    loadLog->add_option("log", loadLogOptions.logPath, "The recovery log (.SLV)")->required()->type_name("FILE");
+    loadLog
+        ->add_option("--ls", loadLogOptions.listPath,
+                     "List the files of one folder (\"/\" is Root), as the file list shows them")
+        ->type_name("PATH");
+    loadLog->add_flag("--json", loadLogOptions.json, "Print every folder (path, deleted) as JSON for scripts");
+    loadLog->add_flag("--files", loadLogOptions.files, "With --json: also every file of every folder");
+    loadLog
+        ->add_option("--save", loadLogSaveArguments,
+                     "Save into DIR everything found, or only the folders and files named after it")
+        ->type_name("DIR [PATH...]")
+        ->expected(1, -1);
+    loadLog->add_option("--on-conflict", loadLogOptions.onConflict,
+                        "When a saved file already exists: ask (on the terminal), overwrite, skip or rename")
+        ->check(CLI::IsMember({"ask", "overwrite", "skip", "rename"}));
+    bool answerYes = false;
+    bool answerNo = false;
+    CLI::Option* yes = loadLog->add_flag(
+        "--yes", answerYes, "Follow the medium when it is attached under another drive letter or disk number");
+    loadLog->add_flag("--no", answerNo, "Do not follow a medium that moved")->excludes(yes);
+    loadLog->footer("The medium the log was saved from must be attached as it was (the same --image or\n"
+                    "--volume-image, or the card in its reader). When it is found under another drive letter\n"
+                    "or disk number, the question is answered by --yes or --no, else on the terminal.");
+    loadLog->fallthrough();
 
     cli::CarveOptions carveOptions;
     const std::vector<std::string> readErrorAnswers{"ask", "cancel", "retry", "retry-all"};
@@ -174,6 +207,15 @@ int main(int argc, char** argv) {
             basicOptions.savePaths.assign(saveArguments.begin() + 1, saveArguments.end());
         }
         return cli::runBasic(session, basicOptions, streams);
+    }
+    if (loadLog->parsed()) {
+        if (!loadLogSaveArguments.empty()) {
+            loadLogOptions.saveDestination = loadLogSaveArguments.front();
+            loadLogOptions.savePaths.assign(loadLogSaveArguments.begin() + 1, loadLogSaveArguments.end());
+        }
+        if (answerYes || answerNo)
+            loadLogOptions.answer = answerYes;
+        return cli::runLoadLog(session, loadLogOptions, streams);
     }
     if (photo->parsed())
         return cli::runCarve(session, CarveMode::Photo, carveOptions, streams);

@@ -105,6 +105,12 @@ void runCacheTool(const char* tool, const std::string& folder) {
 
 } // namespace
 
+std::string runningExecutable() {
+    std::error_code error;
+    const fs::path path = fs::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : path.string();
+}
+
 std::string userDataHome() {
     const char* xdg = std::getenv("XDG_DATA_HOME");
     if (xdg && xdg[0] == '/')

@@ -21,6 +21,9 @@ struct AssociationPaths {
     std::string dataHome;   // $XDG_DATA_HOME, or ~/.local/share
 };
 
+// The running program's full path; empty when the system does not say.
+std::string runningExecutable();
+
 // $XDG_DATA_HOME when it is an absolute path, else $HOME/.local/share; empty when neither is known.
 std::string userDataHome();
 

@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// salvora basic --save-log and salvora load-log, as a user runs them: scan once and save the log, then in a
+// new process load it and list or save without scanning again: the same tree, the same files. A medium that
+// comes back under another drive letter or disk number is followed after yes.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <map>
+
+#include "recoverylog/medium_check.h"
+#include "recoverylog/recovery_log_reader.h"
+#include "recoverylog/recovery_log_writer.h"
+#include "run_cli.h"
+#include "support/fixtures.h"
+
+namespace salvora::test {
+namespace fs = std::filesystem;
+namespace {
+
+std::string lowered(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::map<std::string, std::string> filesBelow(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.is_regular_file())
+            files[lowered(fs::relative(entry.path(), root).string())] = readWholeFile(entry.path().string());
+    return files;
+}
+
+struct VolumeCase {
+    const char* image; // below the save fixtures
+    const char* fileSystem;
+    const char* files; // the files put on it, below the save fixtures
+};
+
+TEST(SalvoraRecoveryLog, ALoadedLogShowsAndSavesWhatTheScanFound) {
+    for (const VolumeCase& c :
+         {VolumeCase{"save/tree.img", "FAT32", "save/files/tree"}, VolumeCase{"save/fat16.img", "FAT16", ""},
+          VolumeCase{"save/ntfs.img", "NTFS", "save/files/ntfs"}}) {
+        SCOPED_TRACE(c.image);
+        const std::string image = fixturePath(c.image);
+        const std::string before = sha256OfFile(image);
+        const fs::path work = makeTempDir();
+        const std::string log = (work / "scan.SLV").string();
+
+        CliRun scan = runSalvora(
+            {"--no-devices", "--volume-image", image, "basic", "D:", "--json", "--files", "--save-log", log});
+        ASSERT_EQ(scan.exitCode, 0) << scan.err;
+        EXPECT_NE(scan.err.find(kLogSavedMessage), std::string::npos) << scan.err;
+        EXPECT_NE(scan.out.find(std::string("\"fileSystem\": \"") + c.fileSystem + "\""), std::string::npos);
+
+        CliRun loaded =
+            runSalvora({"--no-devices", "--volume-image", image, "load-log", log, "--json", "--files"});
+        ASSERT_EQ(loaded.exitCode, 0) << loaded.err;
+        EXPECT_NE(loaded.err.find(kLogLoadedMessage), std::string::npos) << loaded.err;
+        EXPECT_EQ(loaded.out, scan.out);
+
+        // Saved from the log, the files are those a save straight after a scan gives, byte for byte.
+        const fs::path fromLog = work / "from-log";
+        CliRun saved = runSalvora(
+            {"--no-devices", "--volume-image", image, "load-log", log, "--save", fromLog.string()});
+        ASSERT_EQ(saved.exitCode, 0) << saved.err;
+        const fs::path fromScan = work / "from-scan";
+        CliRun scanSaved =
+            runSalvora({"--no-devices", "--volume-image", image, "basic", "D:", "--save", fromScan.string()});
+        ASSERT_EQ(scanSaved.exitCode, 0) << scanSaved.err;
+        const auto recovered = filesBelow(fromLog);
+        EXPECT_EQ(recovered, filesBelow(fromScan));
+        EXPECT_FALSE(recovered.empty());
+        // And every file put on the volume is among them.
+        const auto original =
+            c.files[0] ? filesBelow(fixturePath(c.files)) : std::map<std::string, std::string>{};
+        for (const auto& [name, content] : original) {
+            ASSERT_TRUE(recovered.count(name)) << name;
+            EXPECT_TRUE(recovered.at(name) == content) << name;
+        }
+        EXPECT_EQ(sha256OfFile(image), before);
+    }
+}
+
+TEST(SalvoraRecoveryLog, AVolumeUnderAnotherLetterIsFollowedAfterYesOnly) {
+    const std::string tree = fixturePath("save/tree.img");
+    const std::string other = fixturePath("save/fat16.img");
+    const fs::path work = makeTempDir();
+    const std::string log = (work / "tree.SLV").string();
+    CliRun scan = runSalvora({"--no-devices", "--volume-image", tree, "basic", "D:", "--save-log", log});
+    ASSERT_EQ(scan.exitCode, 0) << scan.err;
+
+    // Now the card is E:, behind another volume of a different size.
+    const std::string question = movedVolumeQuestion("\\\\.\\D:", "\\\\.\\E:");
+    CliRun yes = runSalvora({"--no-devices", "--volume-image", other, "--volume-image", tree, "load-log", log,
+                             "--yes", "--ls", "/Docs"});
+    ASSERT_EQ(yes.exitCode, 0) << yes.err;
+    EXPECT_NE(yes.err.find(question), std::string::npos) << yes.err;
+    EXPECT_NE(yes.out.find("NOTES.TXT"), std::string::npos) << yes.out;
+
+    CliRun no = runSalvora(
+        {"--no-devices", "--volume-image", other, "--volume-image", tree, "load-log", log, "--no"});
+    EXPECT_EQ(no.exitCode, 1);
+    EXPECT_NE(no.err.find(question), std::string::npos) << no.err;
+    EXPECT_EQ(no.err.find(kLogLoadedMessage), std::string::npos);
+    EXPECT_TRUE(no.out.empty());
+
+    // Gone altogether.
+    CliRun gone = runSalvora({"--no-devices", "--volume-image", other, "load-log", log, "--yes"});
+    EXPECT_EQ(gone.exitCode, 1);
+    EXPECT_NE(gone.err.find(kOriginalMediaMoved), std::string::npos) << gone.err;
+}
+
+TEST(SalvoraRecoveryLog, ADiskUnderAnotherNumberIsFollowedAfterYes) {
+    const std::string card = fixturePath("partitions/mbr-fat16.img");
+    const std::string other = fixturePath("partitions/gpt.img");
+    const fs::path work = makeTempDir();
+    const std::string log = (work / "disk.SLV").string();
+    // A logical drive read through its disk: the log knows the disk by its identity.
+    CliRun scan = runSalvora({"--no-devices", "--image", card, "basic", "D:", "--save-log", log});
+    ASSERT_EQ(scan.exitCode, 0) << scan.err;
+
+    const std::string question = movedDiskQuestion("0", "1");
+    CliRun moved = runSalvora({"--no-devices", "--image", other, "--image", card, "load-log", log, "--yes"});
+    ASSERT_EQ(moved.exitCode, 0) << moved.err;
+    EXPECT_NE(moved.err.find(question), std::string::npos) << moved.err;
+    EXPECT_EQ(moved.out, scan.out);
+
+    CliRun same = runSalvora({"--no-devices", "--image", card, "load-log", log});
+    ASSERT_EQ(same.exitCode, 0) << same.err;
+    EXPECT_EQ(same.err.find("Original Media"), std::string::npos) << same.err;
+}
+
+TEST(SalvoraRecoveryLog, BadLogsAndBadDestinationsAreSaidAndLoseNothing) {
+    const std::string image = fixturePath("save/tree.img");
+    const std::string before = sha256OfFile(image);
+    const fs::path work = makeTempDir();
+
+    CliRun missing =
+        runSalvora({"--no-devices", "--volume-image", image, "load-log", (work / "none.SLV").string()});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("cannot read the log"), std::string::npos) << missing.err;
+
+    // The image itself is not a log: refused with the first invalid-log message.
+    CliRun notLog = runSalvora({"--no-devices", "--volume-image", image, "load-log", image});
+    EXPECT_EQ(notLog.exitCode, 1);
+    EXPECT_NE(notLog.err.find(kLogInvalidMessage), std::string::npos) << notLog.err;
+
+    // --save-log naming the image being read is refused; the image is untouched.
+    CliRun onImage =
+        runSalvora({"--no-devices", "--volume-image", image, "basic", "D:", "--save-log", image});
+    EXPECT_EQ(onImage.exitCode, 1);
+    EXPECT_NE(onImage.err.find("cannot create the log"), std::string::npos) << onImage.err;
+    EXPECT_EQ(sha256OfFile(image), before);
+
+    // A log cut short loads nothing as a success.
+    const std::string log = (work / "cut.SLV").string();
+    ASSERT_EQ(
+        runSalvora({"--no-devices", "--volume-image", image, "basic", "D:", "--save-log", log}).exitCode, 0);
+    fs::resize_file(log, fs::file_size(log) - 3);
+    CliRun cut = runSalvora({"--no-devices", "--volume-image", image, "load-log", log});
+    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_FALSE(cut.crashed);
+    EXPECT_NE(cut.err.find(kLogCorruptMessage), std::string::npos) << cut.err;
+}
+
+} // namespace
+} // namespace salvora::test
