@@ -15,6 +15,8 @@
 #include "fsrecovery/scan_tables.h"
 #include "recoverylog/recovery_log_state.h"
 #include "storage/device_namespace.h"
+#include "volumes/drive_search.h"
+#include "volumes/partition_search.h"
 #include "volumes/volume_state.h"
 
 namespace salvora {
@@ -31,6 +33,8 @@ struct Session {
     NtfsState ntfs;       // the $MFT runs of the last NTFS Basic Search
     DeepSearchState deep; // the volumes Deep Search inferred
     CarvingState carving; // signature lists, type tables and flags of Photo, Signature and Video Search
+    PartitionSearchState partitionSearch; // the lost-partition search of a disk
+    DriveSearchState driveSearch;         // the found-file-system list of the searches inside logical drives
     RecoveryLogState log; // where the scan started, the log-saved mark, the log handed between windows
 };
 

@@ -21,6 +21,13 @@ bool parseNumber(std::string_view digits, int& out) {
     return ec == std::errc() && end == digits.data() + digits.size();
 }
 
+// The listing's own search shows its result in the tree, not in a message.
+class SilentPrompter final : public Prompter {
+public:
+    void inform(const std::string&) override {}
+    bool askYesNo(const std::string&) override { return false; }
+};
+
 Error badTarget(std::string_view text) {
     return makeError(ErrorKind::InvalidInput, "invalid target '" + std::string(text) +
                                                   "': use diskN, diskN:P or a drive letter such as E:");
@@ -62,11 +69,27 @@ std::string targetText(const Target& target) {
     return {};
 }
 
-DriveTreeRoots listDrives(Session& session, SearchMode mode) {
+DriveTreeRoots listDrives(Session& session, SearchMode mode, bool searchPartitionless) {
     DriveTreeRoots roots = CreateDriveTreeRoots(session.driveTree);
     RefreshDriveList(
         {session.driveList, session.volumes, session.devices, session.driveTree, session.sources, mode},
         roots);
+    session.driveSearch.clear();
+    if (searchPartitionless && (mode == SearchMode::Basic || mode == SearchMode::Deep)) {
+        NullProgress quiet;
+        SilentPrompter silent;
+        StopFlag stop{false};
+        AutomaticSearchContext search{session.volumes,
+                                      session.devices,
+                                      session.driveTree,
+                                      session.driveList,
+                                      session.partitionSearch,
+                                      mode,
+                                      quiet,
+                                      silent,
+                                      stop};
+        SearchPartitionlessDisks(search);
+    }
     return roots;
 }
 

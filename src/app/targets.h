@@ -24,9 +24,12 @@ Result<Target> parseTarget(std::string_view text);
 std::string targetText(const Target& target);
 
 // Lists the drives of the session's sources into its drive tree, as a mode window does when it opens:
-// disks with their partitions, logical drives, and the device namespace mapped to what is listed.
-// Returns the tree's fixed nodes.
-DriveTreeRoots listDrives(Session& session, SearchMode mode = SearchMode::Basic);
+// disks with their partitions, logical drives, and the device namespace mapped to what is listed. In Basic
+// and Deep Search the disks without partitions are then searched for lost partitions, as those windows do
+// (unless searchPartitionless is false); what they find is numbered as their partitions. Returns the tree's
+// fixed nodes.
+DriveTreeRoots listDrives(Session& session, SearchMode mode = SearchMode::Basic,
+                          bool searchPartitionless = true);
 
 // Makes the selection a scan of the target starts from: the session's SelectedVolume (with its
 // file-system name normalised) and CurrentDevicePath. A logical drive that lies on a listed disk is read

@@ -56,6 +56,14 @@ struct CarveOptions {
 // Photo, Signature or Video Search of TARGET into out.
 int runCarve(Session& session, CarveMode mode, const CarveOptions& options, OutputStreams streams);
 
+struct FindPartitionsOptions {
+    std::string target; // diskN or L:
+    bool json = false;
+    bool showProgress = true;
+};
+// Search More Partitions on a disk (the cylinder search) or inside a logical drive.
+int runFindPartitions(Session& session, const FindPartitionsOptions& options, OutputStreams streams);
+
 struct LoadLogOptions : FoundItemsOptions {
     std::string logPath;
     std::optional<bool> answer; // --yes / --no: the answer to the moved-medium question; unset: ask

@@ -40,6 +40,22 @@ Examples:
   salvora params E: --volume-image sdcard-partition.img --json
   salvora --no-devices --image card.img list --mode photo)";
 
+constexpr const char* kFindPartitionsHelp =
+    R"(A disk (diskN) is searched cylinder by cylinder, as a disk laid out in 255 heads by 63
+sectors: the first sector of head 1 and of head 0 of every cylinder is read, and every FAT16,
+FAT32 or NTFS boot sector found there that is not listed yet becomes a new partition of the
+disk, numbered after its listed ones. A partition that starts elsewhere is not found. When
+the disk is left without any partition, the whole disk is offered as partition 1.
+A logical drive (L:) is searched sector by sector for NTFS and FAT16 volumes inside it; each
+new one becomes a "Recognised" node under the drive.
+Each find is printed with its label, file system, first sector and end sector (the first
+sector after it), and, for a disk, the target that selects it: disk0:2. The commands that
+take a target (params, basic, ...) list disks as the Basic and Deep Search windows do, which
+search disks without any partition by themselves, so a card whose partition table was
+wiped is reached as disk0:1, disk0:2, ... there too. Partitions found on a disk that still
+has partitions are known to this command's run only.
+Ctrl+C stops the search between two finds and prints what was found.)";
+
 salvora::SearchMode parseMode(const std::string& name) {
     using salvora::SearchMode;
     if (name == "deep")
@@ -181,6 +197,14 @@ int main(int argc, char** argv) {
         command->add_flag("--list-types", carveOptions.listTypes, "Print the types that can be chosen");
     }
 
+    cli::FindPartitionsOptions findOptions;
+    CLI::App* findPartitions = app.add_subcommand(
+        "find-partitions", "Search a disk or a logical drive for lost partitions and print what is found");
+    findPartitions->add_option("target", findOptions.target, "diskN or L:")->required();
+    findPartitions->add_flag("--json", findOptions.json, "Print JSON for scripts");
+    findPartitions->footer(kFindPartitionsHelp);
+    findPartitions->fallthrough();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -217,6 +241,8 @@ int main(int argc, char** argv) {
             loadLogOptions.answer = answerYes;
         return cli::runLoadLog(session, loadLogOptions, streams);
     }
+    if (findPartitions->parsed())
+        return cli::runFindPartitions(session, findOptions, streams);
     if (photo->parsed())
         return cli::runCarve(session, CarveMode::Photo, carveOptions, streams);
     if (signature->parsed())

@@ -5,7 +5,7 @@ namespace salvora {
 
 NodeId DriveTree::addNode(std::string label, int image, NodeId parent) {
     NodeId id = static_cast<NodeId>(m_nodes.size());
-    m_nodes.push_back(DriveNode{std::move(label), image, parent, {}, false, std::nullopt});
+    m_nodes.push_back(DriveNode{std::move(label), image, parent, {}, false, std::nullopt, std::nullopt});
     if (parent != kNoNode)
         m_nodes.at(static_cast<std::size_t>(parent)).children.push_back(id);
     return id;

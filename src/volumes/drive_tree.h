@@ -3,6 +3,7 @@
 // Drives", disk, partition and drive nodes. The GUI shows it through a model adapter; the CLI prints it.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,13 +21,17 @@ inline constexpr int kImageLogicalBranch = 1;
 inline constexpr int kImageVolume = 2;
 inline constexpr int kImageDisk = 3;
 
+// Text colours of tree nodes, as 0xRRGGBB.
+inline constexpr std::uint32_t kFoundPartitionColour = 0x008000; // partitions a lost-partition search found
+
 struct DriveNode {
     std::string label;
     int image = 0;
     NodeId parent = kNoNode;
     std::vector<NodeId> children;
     bool expanded = false;
-    std::optional<DiskRecord> record; // disk and logical-drive nodes; lives as long as the node
+    std::optional<DiskRecord> record;        // disk and logical-drive nodes; lives as long as the node
+    std::optional<std::uint32_t> textColour; // 0xRRGGBB; unset: the tree's usual colour
 };
 
 class DriveTree {
@@ -35,6 +40,9 @@ public:
     NodeId addNode(std::string label, int image, NodeId parent);
     const DriveNode& node(NodeId id) const { return m_nodes.at(static_cast<std::size_t>(id)); }
     void expand(NodeId id) { m_nodes.at(static_cast<std::size_t>(id)).expanded = true; }
+    void setTextColour(NodeId id, std::uint32_t rgb) {
+        m_nodes.at(static_cast<std::size_t>(id)).textColour = rgb;
+    }
     void setRecord(NodeId id, DiskRecord record) {
         m_nodes.at(static_cast<std::size_t>(id)).record = std::move(record);
     }
