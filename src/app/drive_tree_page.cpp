@@ -9,6 +9,9 @@ DriveTreePage::DriveTreePage(Session& session, SearchMode mode) : m_session(sess
 
 void DriveTreePage::rebuild() {
     m_selection = NodeSelection{};
+    m_recognised.reset();
+    // The volumes found inside logical drives belong to the tree they were added to.
+    m_session.driveSearch.clear();
     m_roots = CreateDriveTreeRoots(m_tree);
     RefreshDriveList(
         {m_session.driveList, m_session.volumes, m_session.devices, m_tree, m_session.sources, m_mode},
@@ -18,6 +21,13 @@ void DriveTreePage::rebuild() {
     m_tree.expand(m_roots.logical);
     if (!m_itemsListed)
         m_hintVisible = true;
+}
+
+bool DriveTreePage::isRecognisedNode(NodeId node) const {
+    if (!m_tree.contains(node) || m_tree.node(node).label.find("Recognised") == std::string::npos)
+        return false;
+    const DiskRecord* parent = m_tree.record(m_tree.node(node).parent);
+    return parent && parent->isLogicalDrive();
 }
 
 bool DriveTreePage::bothBranchesEmpty() const {
@@ -53,6 +63,15 @@ bool DriveTreePage::CheckDevicePresent(DeviceDialogs& dialogs) {
 }
 
 const NodeSelection& DriveTreePage::select(NodeId node) {
+    m_recognised.reset();
+    if (m_mode == SearchMode::Deep && isRecognisedNode(node)) {
+        m_selection = NodeSelection{};
+        m_recognised = SelectRecognisedNode(m_session.driveSearch, m_tree, node,
+                                            m_session.driveList.AttachedVolumeEntries);
+        m_session.driveList.SelectionKind = "Recognised";
+        m_hintVisible = false;
+        return m_selection;
+    }
     m_selection = SelectDriveNode(m_session.driveList, m_session.volumes, m_tree, node, m_mode);
     m_hintVisible = m_selection.panel.empty() && !m_itemsListed;
     return m_selection;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/session.h"
@@ -67,10 +68,15 @@ public:
 
     SearchMode mode() const { return m_mode; }
     const DriveTree& tree() const { return m_tree; }
+    // The searches for lost partitions add their finds to the window's tree.
+    DriveTree& tree() { return m_tree; }
     const DriveTreeRoots& roots() const { return m_roots; }
     // The panel beside the tree; empty with the hint shown when nothing with a panel is selected.
     const NodeSelection& selection() const { return m_selection; }
     bool hintVisible() const { return m_hintVisible; }
+    // Deep Search: the "Recognised" volume selected below a logical drive, whose found-volumes panel is shown
+    // in place of the drive panel, with the sector range it sets. Empty for any other selection.
+    const std::optional<RecognisedSelection>& recognised() const { return m_recognised; }
 
     // Opening the window: the three fixed nodes, the listing, and the no-device check when nothing was
     // found. False when the user left the no-device dialog with "Exit": the window closes.
@@ -100,12 +106,14 @@ public:
 
 private:
     void rebuild();
+    bool isRecognisedNode(NodeId node) const;
 
     Session& m_session;
     SearchMode m_mode;
     DriveTree m_tree;
     DriveTreeRoots m_roots;
     NodeSelection m_selection;
+    std::optional<RecognisedSelection> m_recognised;
     bool m_hintVisible = true;
     bool m_itemsListed = false;
     bool m_workRunning = false;

@@ -59,13 +59,13 @@ std::string noStorageInDriveMessage(const std::string& driveText) {
     return "No physical storage area found in Drive(Drive - " + driveText + " )" + kNoStorageAdvice;
 }
 
-Result<std::vector<PartitionFind>> searchDiskForLostPartitions(Session& session, SearchMode mode, int disk,
+Result<std::vector<PartitionFind>> searchDiskForLostPartitions(Session& session, DriveTree& tree,
+                                                               SearchMode mode, int disk,
                                                                ProgressSink& progress, Prompter& prompter,
                                                                const StopFlag& stop) {
     const ListedDisk* listed = disk >= 0 && disk < kMaxDisks ? session.driveList.disk(disk) : nullptr;
     if (!listed)
         return makeError(ErrorKind::InvalidInput, "no physical disk disk" + std::to_string(disk));
-    DriveTree& tree = session.driveTree;
     const NodeId diskNode = listed->node;
     SelectDriveNode(session.driveList, session.volumes, tree, diskNode, mode);
     std::vector<PartitionFind> finds;
@@ -92,14 +92,13 @@ Result<std::vector<PartitionFind>> searchDiskForLostPartitions(Session& session,
     return finds;
 }
 
-Result<std::vector<PartitionFind>> searchDriveForVolumes(Session& session, char letter,
+Result<std::vector<PartitionFind>> searchDriveForVolumes(Session& session, DriveTree& tree, char letter,
                                                          ProgressSink& progress, Prompter& prompter,
                                                          const StopFlag& stop) {
     const ListedDrive* drive = session.driveList.drive(letter);
-    const DiskRecord* record = drive ? session.driveTree.record(drive->node) : nullptr;
+    const DiskRecord* record = drive ? tree.record(drive->node) : nullptr;
     if (!record)
         return makeError(ErrorKind::InvalidInput, "no logical drive " + std::string(1, letter) + ":");
-    DriveTree& tree = session.driveTree;
     SelectDriveNode(session.driveList, session.volumes, tree, drive->node, SearchMode::Deep);
     const std::string driveText = trim(tree.node(drive->node).label.substr(0, 2));
     const std::uint64_t E = parseUnsigned(record->totalSectors);

@@ -33,10 +33,12 @@ struct PartitionFind {
     std::string target; // the command-line target that selects it in this session ("disk0:2"); empty if none
 };
 
-// Searches listed disk `disk` of the session's drive tree as its node's "Search More Partitions" does,
+// Searches listed disk `disk` of a drive tree (the window's, or the session's for the command line) as its
+// node's "Search More Partitions" does,
 // with the disk's own geometry, and returns the partitions added under its node (the whole disk offered
 // as one partition included). An error when no such disk is listed.
-Result<std::vector<PartitionFind>> searchDiskForLostPartitions(Session& session, SearchMode mode, int disk,
+Result<std::vector<PartitionFind>> searchDiskForLostPartitions(Session& session, DriveTree& tree,
+                                                               SearchMode mode, int disk,
                                                                ProgressSink& progress, Prompter& prompter,
                                                                const StopFlag& stop);
 
@@ -44,7 +46,7 @@ Result<std::vector<PartitionFind>> searchDiskForLostPartitions(Session& session,
 // "Recognised" volumes added under its node. Each new row of the found-file-system list is also recorded in
 // the session's DriveTable, which Deep Search logs of NTFS volumes store. An error when no such drive is
 // listed.
-Result<std::vector<PartitionFind>> searchDriveForVolumes(Session& session, char letter,
+Result<std::vector<PartitionFind>> searchDriveForVolumes(Session& session, DriveTree& tree, char letter,
                                                          ProgressSink& progress, Prompter& prompter,
                                                          const StopFlag& stop);
 

@@ -103,11 +103,12 @@ int runFindPartitions(Session& session, const FindPartitionsOptions& options, Ou
         StopOnInterrupt interrupt(stop);
         if (target->kind == Target::Kind::WholeDisk) {
             CylinderProgress progress(terminal);
-            finds = searchDiskForLostPartitions(session, SearchMode::Deep, target->disk, progress, prompter,
-                                                stop);
+            finds = searchDiskForLostPartitions(session, session.driveTree, SearchMode::Deep, target->disk,
+                                                progress, prompter, stop);
         } else {
             DriveProgress progress(terminal);
-            finds = searchDriveForVolumes(session, target->letter, progress, prompter, stop);
+            finds =
+                searchDriveForVolumes(session, session.driveTree, target->letter, progress, prompter, stop);
         }
     }
     terminal.finish();

@@ -2,6 +2,7 @@
 // The searches as the mode windows start them, on a session that listed the lost cards.
 #include <gtest/gtest.h>
 
+#include "app/drive_tree_page.h"
 #include "app/partition_searches.h"
 #include "app/targets.h"
 #include "support/fixtures.h"
@@ -79,7 +80,8 @@ TEST(SearchMorePartitions, StartsTheSearchTheSelectionCallsFor) {
 
 TEST(SearchMorePartitions, RecordsTheVolumesFoundInsideADriveInTheDriveTable) {
     ListedSession listed({}, {"lost/drive-two-volumes.img"}, SearchMode::Deep);
-    auto finds = searchDriveForVolumes(listed.session, 'D', listed.quiet, listed.prompter, listed.stop);
+    auto finds = searchDriveForVolumes(listed.session, listed.session.driveTree, 'D', listed.quiet,
+                                       listed.prompter, listed.stop);
     ASSERT_TRUE(finds);
     ASSERT_EQ(finds->size(), 2u);
     const TextTable& table = listed.session.tables.DriveTable;
@@ -91,13 +93,15 @@ TEST(SearchMorePartitions, RecordsTheVolumesFoundInsideADriveInTheDriveTable) {
         EXPECT_EQ(table.cell(1, column), fat16[column]);
     }
     // A second search adds no row to either list.
-    ASSERT_TRUE(searchDriveForVolumes(listed.session, 'D', listed.quiet, listed.prompter, listed.stop));
+    ASSERT_TRUE(searchDriveForVolumes(listed.session, listed.session.driveTree, 'D', listed.quiet,
+                                      listed.prompter, listed.stop));
     EXPECT_EQ(table.rowCount(), 2u);
     EXPECT_EQ(listed.session.driveSearch.foundFileSystems.size(), 2u);
 
-    EXPECT_FALSE(searchDriveForVolumes(listed.session, 'Q', listed.quiet, listed.prompter, listed.stop));
-    EXPECT_FALSE(searchDiskForLostPartitions(listed.session, SearchMode::Deep, 3, listed.quiet,
-                                             listed.prompter, listed.stop));
+    EXPECT_FALSE(searchDriveForVolumes(listed.session, listed.session.driveTree, 'Q', listed.quiet,
+                                       listed.prompter, listed.stop));
+    EXPECT_FALSE(searchDiskForLostPartitions(listed.session, listed.session.driveTree, SearchMode::Deep, 3,
+                                             listed.quiet, listed.prompter, listed.stop));
 }
 
 TEST(SearchMorePartitions, BasicAndDeepSearchListingsSearchPartitionlessDisks) {
@@ -124,6 +128,41 @@ TEST(SearchMorePartitions, TheArmedHookSearchesAWholeDiskWhoseNtfsBootSectorsAre
               std::vector<std::string>{"Found 1 more partitions in selected Disk ( Disk - 0 )"});
     disarmAutomaticPartitionSearch(session);
     EXPECT_FALSE(session.volumes.automaticPartitionSearch);
+}
+
+class NoDialogs final : public DeviceDialogs {
+public:
+    bool runNoDevice(const std::function<bool()>&) override { return false; }
+    bool confirmWholeMediumScan() override { return false; }
+};
+
+TEST(SearchMorePartitions, DeepSearchShowsTheRecognisedVolumeSelectedInItsTree) {
+    Session session;
+    session.sources.volumeImages.push_back(test::fixturePath("lost/drive-two-volumes.img"));
+    DriveTreePage page(session, SearchMode::Deep);
+    NoDialogs dialogs;
+    ASSERT_TRUE(page.open(dialogs));
+    NullProgress quiet;
+    ScriptedPrompter prompter;
+    StopFlag stop{false};
+    ASSERT_TRUE(searchDriveForVolumes(session, page.tree(), 'D', quiet, prompter, stop));
+    const NodeId drive = session.driveList.drive('D')->node;
+    ASSERT_EQ(page.tree().node(drive).children.size(), 2u);
+
+    page.select(page.tree().node(drive).children[1]);
+    ASSERT_TRUE(page.recognised());
+    EXPECT_EQ(session.driveList.SelectionKind, "Recognised");
+    EXPECT_EQ(page.recognised()->number, 2);
+    EXPECT_EQ(page.recognised()->startText, "49152");
+    EXPECT_EQ(page.recognised()->panel.size(), 2u);
+    EXPECT_EQ(page.recognised()->maxText, "98304");
+
+    page.select(drive);
+    EXPECT_FALSE(page.recognised());
+    EXPECT_EQ(session.driveList.SelectionKind, "Logical");
+    // Rebuilding the tree forgets the volumes found in it.
+    ASSERT_EQ(page.refresh(prompter, dialogs), DriveTreePage::RefreshResult::Listed);
+    EXPECT_TRUE(session.driveSearch.foundFileSystems.empty());
 }
 
 } // namespace
