@@ -23,6 +23,23 @@ void DriveTreePage::rebuild() {
         m_hintVisible = true;
 }
 
+bool DriveTreePage::automaticPartitionSearchDue() const {
+    return (m_mode == SearchMode::Basic || m_mode == SearchMode::Deep) &&
+           !m_session.driveList.PartitionlessDisks.empty() && !m_session.partitionSearch.SearchInProgress;
+}
+
+void DriveTreePage::runAutomaticPartitionSearch(ProgressSink& progress, Prompter& prompter,
+                                                const StopFlag& stop) {
+    if (!automaticPartitionSearchDue())
+        return;
+    AutomaticSearchContext context{
+        m_session.volumes, m_session.devices, m_tree, m_session.driveList, m_session.partitionSearch, m_mode,
+        progress,          prompter,          stop};
+    PartitionSearchFinish finish = SearchPartitionlessDisks(context);
+    if (m_tree.contains(finish.selectedNode))
+        select(finish.selectedNode);
+}
+
 bool DriveTreePage::isRecognisedNode(NodeId node) const {
     if (!m_tree.contains(node) || m_tree.node(node).label.find("Recognised") == std::string::npos)
         return false;

@@ -87,6 +87,12 @@ public:
     // otherwise the tree is rebuilt from scratch and checked for devices again.
     RefreshResult refresh(Prompter& prompter, DeviceDialogs& dialogs);
 
+    // Basic and Deep Search search the removable disks of a new listing that have no partition by themselves;
+    // the window runs the search on a worker after open() or a refresh. The result messages go through the
+    // prompter, and the last disk's first partition is selected.
+    bool automaticPartitionSearchDue() const;
+    void runAutomaticPartitionSearch(ProgressSink& progress, Prompter& prompter, const StopFlag& stop);
+
     // The no-device check after a listing that found nothing. False only for "Exit".
     bool CheckDevicePresent(DeviceDialogs& dialogs);
 

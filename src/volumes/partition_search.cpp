@@ -255,7 +255,8 @@ PartitionSearchFinish StartPartitionSearch(PartitionSearchContext& context, bool
     return finish;
 }
 
-void SearchPartitionlessDisks(AutomaticSearchContext& c) {
+PartitionSearchFinish SearchPartitionlessDisks(AutomaticSearchContext& c) {
+    PartitionSearchFinish last;
     const std::vector<PartitionlessDisk> disks = c.driveList.PartitionlessDisks;
     for (const PartitionlessDisk& disk : disks) {
         if (c.stop)
@@ -272,8 +273,9 @@ void SearchPartitionlessDisks(AutomaticSearchContext& c) {
         SearchGeometry geometry{clampTo32(disk.cylinders), disk.tracksPerCylinder, disk.sectorsPerTrack};
         PartitionSearchContext context{c.volumes, c.devices,         c.tree,  disk.node,  number,
                                        geometry,  disk.totalSectors, c.state, c.progress, c.stop};
-        StartPartitionSearch(context, false, c.driveList, c.mode, c.prompter);
+        last = StartPartitionSearch(context, false, c.driveList, c.mode, c.prompter);
     }
+    return last;
 }
 
 } // namespace salvora

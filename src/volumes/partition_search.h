@@ -127,6 +127,7 @@ struct AutomaticSearchContext {
     Prompter& prompter;
     const StopFlag& stop;
 };
-void SearchPartitionlessDisks(AutomaticSearchContext& context);
+// Returns the finish of the last disk searched (what the window selects), or an empty one when no disk was.
+PartitionSearchFinish SearchPartitionlessDisks(AutomaticSearchContext& context);
 
 } // namespace salvora

@@ -165,5 +165,29 @@ TEST(SearchMorePartitions, DeepSearchShowsTheRecognisedVolumeSelectedInItsTree) 
     EXPECT_TRUE(session.driveSearch.foundFileSystems.empty());
 }
 
+TEST(SearchMorePartitions, BasicAndDeepSearchWindowsSearchTheirPartitionlessDisksWhenTheyOpen) {
+    for (SearchMode mode : {SearchMode::Basic, SearchMode::Deep, SearchMode::Photo}) {
+        Session session;
+        session.sources.diskImages.push_back(test::fixturePath("lost/lost-card-wiped.img"));
+        DriveTreePage page(session, mode);
+        NoDialogs dialogs;
+        ASSERT_TRUE(page.open(dialogs));
+        const bool searches = mode != SearchMode::Photo;
+        ASSERT_EQ(page.automaticPartitionSearchDue(), searches);
+        NullProgress quiet;
+        ScriptedPrompter prompter;
+        StopFlag stop{false};
+        page.runAutomaticPartitionSearch(quiet, prompter, stop);
+        const NodeId disk = session.driveList.disk(0)->node;
+        EXPECT_EQ(page.tree().node(disk).children.size(), searches ? 3u : 0u);
+        if (!searches)
+            continue;
+        EXPECT_EQ(prompter.messages,
+                  std::vector<std::string>{"Found 3 more partitions in selected Disk ( Disk - 0 )"});
+        ASSERT_EQ(page.selection().kind, NodeSelection::Kind::Partition);
+        EXPECT_EQ(page.selection().panel[4].value, "63");
+    }
+}
+
 } // namespace
 } // namespace salvora
