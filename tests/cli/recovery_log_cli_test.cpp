@@ -165,5 +165,61 @@ TEST(SalvoraRecoveryLog, BadLogsAndBadDestinationsAreSaidAndLoseNothing) {
     EXPECT_NE(cut.err.find(kLogCorruptMessage), std::string::npos) << cut.err;
 }
 
+// A log is a file anyone can hand over: folder names in it that climb out of the destination or hold a
+// separator are saved inside the destination all the same.
+TEST(SalvoraRecoveryLog, HostileFolderNamesInALogStayInsideTheDestination) {
+    const std::string image = fixturePath("save/tree.img");
+    const fs::path work = makeTempDir();
+    const std::string log = (work / "scan.SLV").string();
+    ASSERT_EQ(
+        runSalvora({"--no-devices", "--volume-image", image, "basic", "D:", "--save-log", log}).exitCode, 0);
+
+    // Rename two folders inside the log: load it, change the names, write it again.
+    RecoveryLogState state;
+    std::string devicePath;
+    VolumeState volumes;
+    ScanTables tables;
+    FolderModel folders;
+    DeepSearchState deep;
+    DriveListState driveList;
+    driveList.AttachedVolumeEntries = {"\\\\.\\D:|" + std::to_string(fs::file_size(image) / 512)};
+    NullProgress progress;
+    struct Quiet final : Prompter {
+        void inform(const std::string&) override {}
+        bool askYesNo(const std::string&) override { return true; }
+    } quiet;
+    RecoveryLogLoadContext context{SearchMode::Basic, state, devicePath, volumes,  tables,
+                                   folders,           deep,  driveList,  progress, quiet};
+    ASSERT_EQ(LoadRecoveryLog(context, log).status, LogLoadOutcome::Status::Loaded);
+    std::size_t renamed = 0;
+    for (FolderNode& node : folders.FolderList) {
+        if (node.name == "Docs" || node.name == "DCIM") {
+            node.name = renamed++ == 0 ? "../../escaped" : "a/b";
+            folders.tree.setText(node.treeItem, node.name);
+        }
+    }
+    ASSERT_EQ(renamed, 2u);
+    const std::string hostile = (work / "hostile.SLV").string();
+    ASSERT_EQ(
+        WriteRecoveryLog({SearchMode::Basic, state.origin, volumes, tables, folders}, hostile, state, quiet)
+            .status,
+        LogWriteResult::Status::Saved);
+
+    const fs::path out = work / "deep" / "out";
+    fs::create_directories(out);
+    CliRun saved = runSalvora({"--no-devices", "--volume-image", image, "load-log", hostile, "--save",
+                               out.string(), "--on-conflict", "rename"});
+    EXPECT_FALSE(saved.crashed);
+    // Nothing beside the destination or above it.
+    for (const auto& entry : fs::recursive_directory_iterator(work)) {
+        const std::string path = entry.path().string();
+        const bool inside = path.starts_with(out.string()) || entry.path() == work / "deep" ||
+                            entry.path() == work / "scan.SLV" || entry.path() == work / "hostile.SLV";
+        EXPECT_TRUE(inside) << path;
+    }
+    EXPECT_FALSE(fs::exists(work / "escaped"));
+    EXPECT_FALSE(filesBelow(out).empty());
+}
+
 } // namespace
 } // namespace salvora::test
