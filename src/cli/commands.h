@@ -43,6 +43,14 @@ struct BasicOptions : FoundItemsOptions {
 };
 int runBasic(Session& session, const BasicOptions& options, OutputStreams streams);
 
+struct DeepOptions : FoundItemsOptions {
+    std::string target;
+    std::string fileSystem; // --fs: FAT16, FAT32 or NTFS, the file system the range is searched for
+    std::string range;      // "START-END" in sectors; empty for the whole target
+};
+// Deep Search of TARGET's sectors for the structures of the chosen file system.
+int runDeep(Session& session, const DeepOptions& options, OutputStreams streams);
+
 struct CarveOptions {
     std::string target;
     std::string out;                 // the destination folder

@@ -166,6 +166,30 @@ int main(int argc, char** argv) {
                     "or disk number, the question is answered by --yes or --no, else on the terminal.");
     loadLog->fallthrough();
 
+    cli::DeepOptions deepOptions;
+    std::vector<std::string> deepSaveArguments;
+    CLI::App* deep = app.add_subcommand(
+        "deep", "Run a Deep Search of TARGET's sectors for FAT or NTFS structures and print its folder tree");
+    deep->add_option("target", deepOptions.target, "diskN, diskN:P or L:")->required();
+    deep->add_option("--fs", deepOptions.fileSystem, "The file system to search for: FAT16, FAT32 or NTFS")
+        ->required()
+        ->check(CLI::IsMember({"FAT16", "FAT32", "NTFS"}));
+    deep->add_option("--range", deepOptions.range, "Sectors to scan (default: the whole target)")
+        ->type_name("START-END");
+    deep->add_option("--ls", deepOptions.listPath,
+                     "List the files of one folder (\"/\" is Root, the root of every volume found)")
+        ->type_name("PATH");
+    deep->add_flag("--json", deepOptions.json, "Print every folder (path, deleted) as JSON for scripts");
+    deep->add_flag("--files", deepOptions.files, "With --json: also every file of every folder");
+    deep->add_option("--save", deepSaveArguments,
+                     "Save into DIR everything found, or only the folders and files named after it")
+        ->type_name("DIR [PATH...]")
+        ->expected(1, -1);
+    deep->add_option("--on-conflict", deepOptions.onConflict,
+                     "When a saved file already exists: ask (on the terminal), overwrite, skip or rename")
+        ->check(CLI::IsMember({"ask", "overwrite", "skip", "rename"}));
+    deep->fallthrough();
+
     cli::CarveOptions carveOptions;
     const std::vector<std::string> readErrorAnswers{"ask", "cancel", "retry", "retry-all"};
     auto addCarveOptions = [&](CLI::App* command) {
@@ -243,6 +267,13 @@ int main(int argc, char** argv) {
     }
     if (findPartitions->parsed())
         return cli::runFindPartitions(session, findOptions, streams);
+    if (deep->parsed()) {
+        if (!deepSaveArguments.empty()) {
+            deepOptions.saveDestination = deepSaveArguments.front();
+            deepOptions.savePaths.assign(deepSaveArguments.begin() + 1, deepSaveArguments.end());
+        }
+        return cli::runDeep(session, deepOptions, streams);
+    }
     if (photo->parsed())
         return cli::runCarve(session, CarveMode::Photo, carveOptions, streams);
     if (signature->parsed())

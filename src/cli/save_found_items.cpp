@@ -116,7 +116,7 @@ int saveFoundItems(const SaveSource& source, FolderFileWalker& walker, const Sav
     SaveState state;
     SaveContext save{source.devices, source.devicePath, source.fileSystem, source.params,
                      state,          progress,          conflicts,         prompter};
-    SaveRunContext run{model, walker, save, &progress};
+    SaveRunContext run{model, walker, save, &progress, source.volumes};
     StopOnInterrupt interrupt(state.StopSaving);
 
     SaveRunReport report;

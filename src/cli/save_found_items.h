@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "fsrecovery/file_list.h"
 #include "fsrecovery/folder_tree.h"
+#include "save/save_run.h"
 #include "storage/device_namespace.h"
 #include "volumes/volume_state.h"
 
@@ -27,6 +28,7 @@ struct SaveSource {
     std::string fileSystem; // "FAT16", "FAT32" or "NTFS"
     VolumeParameters params;
     FolderModel& folders;
+    SaveVolumeSelector* volumes = nullptr; // selects each file's volume in a result spanning several
 };
 
 // Saves from the result in source, listing folders again through walker, and prints a summary. Returns the

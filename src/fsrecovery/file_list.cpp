@@ -79,6 +79,8 @@ void PopulateList(FolderModel& model, TreeItem selectedItem, FolderFileWalker* w
     const bool selectedDeleted = selected && selected->deleted;
     const bool miscellaneous = selected && selected->self == kMiscellaneousSelf;
 
+    if (walker)
+        walker->selectFolder(selected);
     if (walker && !miscellaneous && !tree.children(selectedItem).empty())
         walker->renameChildFolders(model, selectedItem, self);
 
@@ -128,8 +130,10 @@ void RenameAllFolders(FolderModel& model, FolderFileWalker* walker) {
         const FolderNode* node = model.nodeOf(item);
         const std::uint32_t self = node ? node->self : rootSelf;
         const bool deleted = node && node->deleted;
-        if (walker && !(node && node->self == kMiscellaneousSelf))
+        if (walker && !(node && node->self == kMiscellaneousSelf)) {
+            walker->selectFolder(node);
             walker->renameChildFolders(model, item, self);
+        }
         for (TreeItem child : model.tree.children(item)) {
             FolderNode* childNode = model.nodeOf(child);
             if (deleted && childNode && childNode->parent == self)

@@ -66,6 +66,9 @@ public:
     virtual ~FolderFileWalker() = default;
     // The self number the "Root" item stands for: 0 on FAT, 5 on NTFS.
     virtual std::uint32_t rootSelf() const = 0;
+    // Called before a folder's child folders are renamed or its files listed; node is null for "Root". A
+    // walker whose folders lie on different volumes makes the folder's own volume current here.
+    virtual void selectFolder(const FolderNode* /*node*/) {}
     // FAT only: gives the child folders of the selected folder the names of their entries in its directory
     // sectors (a deleted entry marks the child deleted). Not called for KLX_Miscellaneous.
     virtual void renameChildFolders(FolderModel& /*model*/, TreeItem /*selectedItem*/,

@@ -15,6 +15,7 @@ struct PlannedFolder {
     TreeItem item = kNoTreeItem;
     std::string path;
     FileList files;
+    std::optional<std::uint64_t> cluster0Start; // the folder's volume; none for "Root" and loose rows
 };
 
 class SaveRun {
@@ -57,8 +58,11 @@ public:
         for (const PlannedFolder& folder : m_planned) {
             if (folder.item != kNoTreeItem && m_context.progress)
                 m_context.progress->folderSaved(++foldersDone, m_report.totals.folders);
-            for (const FileListRow& row : folder.files.rows)
+            for (const FileListRow& row : folder.files.rows) {
+                if (m_context.volumes)
+                    m_context.volumes->selectVolume(folder.cluster0Start, row, m_context.save);
                 saveFile(folder.path, row);
+            }
         }
         m_report.stopped = m_state.StopSaving;
         return m_report;
@@ -73,10 +77,14 @@ private:
         if (!ticked && check != CheckState::PartlyTicked)
             return;
         if (ticked) {
-            PlannedFolder folder{item, path, {}};
+            PlannedFolder folder{item, path, {}, std::nullopt};
             std::uint32_t self = m_context.walker.rootSelf();
-            if (const FolderNode* node = m_context.model.nodeOf(item))
+            const FolderNode* node = m_context.model.nodeOf(item);
+            if (node) {
                 self = node->self;
+                folder.cluster0Start = node->cluster0Start;
+            }
+            m_context.walker.selectFolder(node);
             m_context.walker.listFiles(folder.files, self, m_context.model.ListStopFlag);
             std::erase_if(folder.files.rows, [](const FileListRow& row) { return row.folder; });
             ++m_report.totals.folders;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "fsrecovery/file_list.h"
@@ -37,11 +38,23 @@ public:
     virtual void folderSaved(std::uint64_t done, std::uint64_t total) = 0;
 };
 
+// A result whose folders lie on several volumes (a Deep Search of FAT structures): before each file is
+// written, the volume it was listed from becomes current and its parameters go into the save context.
+class SaveVolumeSelector {
+public:
+    virtual ~SaveVolumeSelector() = default;
+    // folderCluster0Start: the Cluster0Start of the folder the row was listed from; none for "Root" and for
+    // rows given without their folder, which name their volume in their own cells.
+    virtual void selectVolume(std::optional<std::uint64_t> folderCluster0Start, const FileListRow& row,
+                              SaveContext& save) = 0;
+};
+
 struct SaveRunContext {
     FolderModel& model;
     FolderFileWalker& walker; // lists the files of a folder again from the medium
     SaveContext& save;
     SaveRunProgress* progress = nullptr;
+    SaveVolumeSelector* volumes = nullptr; // null: every file is on the volume of save.params
 };
 
 // Saves every ticked folder (with all its files and folders) and, inside partly ticked folders, the ticked

@@ -24,17 +24,20 @@ inline constexpr std::uint32_t kNoVolume = 4294967295u;
 struct DeepSearchState {
     std::uint64_t VolumeCount = 0; // rows of VolumeParamTable
     bool singleVolume = false;     // a boot sector whose root directory proved valid, and no directory found
+    std::string fileSystem;        // the choice of the last run: "FAT16", "FAT32" or "NTFS"; empty before one
+    std::uint64_t currentVolume = 0; // FAT: the 1-based row of VolumeParamTable loaded last, 0 before any
 };
 
 // Everything a Deep Search reads and fills. volumes.volumeParameters and volumes.partType are the working
 // set; volumes.computedParameters holds the parameters computed for the selection and is never changed.
 struct DeepSearchContext {
     const DeviceNamespace& devices;
-    std::string devicePath; // CurrentDevicePath
-    std::string fileSystem; // the user's choice: "FAT16", "FAT32" or "NTFS"
+    std::string devicePath;       // CurrentDevicePath
+    std::string fileSystem;       // the user's choice: "FAT16", "FAT32" or "NTFS"
     std::uint64_t rangeStart = 0; // first sector scanned
     std::uint64_t rangeEnd = 0;   // the scan runs while the chunk start is below this sector
-    // NTFS branch: the start sector of the selected volume, or of the disk's first partition for a whole disk.
+    // NTFS branch: the start sector of the selected volume, or of the disk's first partition for a whole
+    // disk.
     std::uint64_t volumeStart = 0;
     VolumeState& volumes;
     ScanTables& tables;

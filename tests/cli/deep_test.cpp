@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// salvora deep end to end on cards made by sfdisk, mkfs.fat and mtools and then damaged: the folders come
+// back and save byte for byte, the card is never written.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <map>
+
+#include "run_cli.h"
+#include "support/fixtures.h"
+
+namespace salvora::test {
+namespace fs = std::filesystem;
+namespace {
+
+std::string lowered(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Files below root by their path in lower case (short names come back in upper case).
+std::map<std::string, fs::path> filesBelow(const fs::path& root) {
+    std::map<std::string, fs::path> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.is_regular_file())
+            files[lowered(fs::relative(entry.path(), root).string())] = entry.path();
+    return files;
+}
+
+void expectSavedAsPutIn(const fs::path& saved, const std::vector<std::string>& originals) {
+    auto out = filesBelow(saved);
+    std::map<std::string, fs::path> expected;
+    for (const std::string& folder : originals)
+        expected.merge(filesBelow(fixturePath("deep/" + folder)));
+    ASSERT_EQ(out.size(), expected.size());
+    for (const auto& [relative, path] : expected) {
+        ASSERT_TRUE(out.count(relative)) << relative;
+        EXPECT_EQ(sha256OfFile(out[relative].string()), sha256OfFile(path.string())) << relative;
+    }
+}
+
+TEST(SalvoraDeep, CardsWithoutPartitionTableOrBootSectorsSaveEveryFile) {
+    struct Case {
+        const char* image;
+        const char* originals;
+    };
+    for (const Case& c :
+         {Case{"wiped-table.img", "wiped-table.files"}, Case{"no-boot.img", "no-boot.files"}}) {
+        SCOPED_TRACE(c.image);
+        const std::string image = fixturePath(std::string("deep/") + c.image);
+        const std::string before = sha256OfFile(image);
+        CliRun tree = runSalvora({"--no-devices", "--image", image, "deep", "disk0", "--fs", "FAT32"});
+        ASSERT_EQ(tree.exitCode, 0) << tree.err;
+        EXPECT_EQ(tree.out, "Root\n  DCIM\n    Holiday\n      Beach\n    Work\n  KLX_Miscellaneous\n");
+
+        const fs::path out = fs::path(makeTempDir()) / "recovered";
+        CliRun save = runSalvora(
+            {"--no-devices", "--image", image, "deep", "disk0", "--fs", "FAT32", "--save", out.string()});
+        ASSERT_EQ(save.exitCode, 0) << save.err;
+        expectSavedAsPutIn(out, {c.originals});
+        EXPECT_EQ(sha256OfFile(image), before);
+    }
+}
+
+TEST(SalvoraDeep, TwoVolumesSaveEachFileFromItsOwnVolume) {
+    const std::string image = fixturePath("deep/two-volumes.img");
+    CliRun root =
+        runSalvora({"--no-devices", "--image", image, "deep", "disk0", "--fs", "FAT32", "--ls", "/"});
+    ASSERT_EQ(root.exitCode, 0) << root.err;
+    const auto first = root.out.find("FIRST.TXT");
+    ASSERT_NE(first, std::string::npos) << root.out;
+    EXPECT_LT(first, root.out.find("SECOND.TXT")) << root.out;
+    EXPECT_NE(root.out.find("3 Folders, 2 Files"), std::string::npos) << root.out;
+
+    const fs::path out = fs::path(makeTempDir()) / "recovered";
+    CliRun save = runSalvora(
+        {"--no-devices", "--image", image, "deep", "disk0", "--fs", "FAT32", "--save", out.string()});
+    ASSERT_EQ(save.exitCode, 0) << save.err;
+    expectSavedAsPutIn(out, {"two-volumes.files", "two-volumes.files-2"});
+}
+
+TEST(SalvoraDeep, RangeAndFileSystemMistakesAreSaid) {
+    const std::string image = fixturePath("deep/fat16-root.img");
+    CliRun reversed = runSalvora(
+        {"--no-devices", "--image", image, "deep", "disk0", "--fs", "FAT16", "--range", "100-100"});
+    EXPECT_EQ(reversed.exitCode, 2);
+    EXPECT_NE(reversed.err.find("The value of \xE2\x80\x98"
+                                "End Sector\xE2\x80\x99 cannot be less than or equal to the \xE2\x80\x98"
+                                "Start Sector\xE2\x80\x99 of the Drive."),
+              std::string::npos)
+        << reversed.err;
+    CliRun empty = runSalvora(
+        {"--no-devices", "--image", image, "deep", "disk0", "--fs", "FAT16", "--range", "1000-2000"});
+    EXPECT_EQ(empty.exitCode, 0) << empty.err;
+    EXPECT_NE(
+        empty.err.find("Recovery is not possible in Deep Search Mode, use other search mode to recover your "
+                       "data."),
+        std::string::npos)
+        << empty.err;
+    EXPECT_EQ(empty.out, "Root\n");
+    CliRun unknown = runSalvora({"--no-devices", "--image", image, "deep", "disk0", "--fs", "exFAT"});
+    EXPECT_NE(unknown.exitCode, 0);
+}
+
+} // namespace
+} // namespace salvora::test
