@@ -124,7 +124,9 @@ Result<std::vector<PartitionFind>> searchDriveForVolumes(Session& session, Drive
         const NodeId node = children[children.size() - added + i];
         const std::uint64_t start = parseUnsigned(row[3]);
         const std::uint64_t end = parseUnsigned(row[4]);
-        finds.push_back(PartitionFind{tree.node(node).label, row[2], start, end, trim(row[5]), {}});
+        finds.push_back(
+            PartitionFind{tree.node(node).label, row[2], start, end, trim(row[5]),
+                          std::string(1, letter) + ":R" + std::to_string(recognisedNumber(row[1]))});
     }
     return finds;
 }

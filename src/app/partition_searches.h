@@ -30,7 +30,7 @@ struct PartitionFind {
     std::uint64_t start = 0;
     std::uint64_t end = 0;
     std::string size;   // size text
-    std::string target; // the command-line target that selects it in this session ("disk0:2"); empty if none
+    std::string target; // the command-line target that selects it ("disk0:2", "E:R1")
 };
 
 // Searches listed disk `disk` of a drive tree (the window's, or the session's for the command line) as its

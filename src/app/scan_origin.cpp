@@ -9,8 +9,9 @@ ScanOrigin scanOriginOf(const Session& session, const Target& target, SearchMode
     ScanOrigin origin;
     origin.searchModeName = searchModeName(mode);
     const ListedDisk* disk = nullptr;
-    if (target.kind == Target::Kind::LogicalDrive) {
-        origin.DriveKind = "Logical";
+    const bool recognised = target.kind == Target::Kind::RecognisedVolume;
+    if (target.kind == Target::Kind::LogicalDrive || recognised) {
+        origin.DriveKind = recognised ? "Recognised" : "Logical";
         const ListedDrive* drive = session.driveList.drive(target.letter);
         const DiskRecord* record = drive ? session.driveTree.record(drive->node) : nullptr;
         if (!record)
@@ -19,8 +20,11 @@ ScanOrigin scanOriginOf(const Session& session, const Target& target, SearchMode
         origin.VolumeSectors = record->totalBytes / 512;
         disk = session.driveList.disk(static_cast<int>(record->volumeDisk));
         // Read through the disk that holds it: the log then finds the medium by the disk's identity.
-        origin.VolumeOnKnownDisk = record->locatedOnDisk() && disk;
-        origin.driveStart = origin.VolumeOnKnownDisk ? record->firstSectorOnDisk : 0;
+        // A volume found inside the drive is read through the drive's own path; its start is its own.
+        origin.VolumeOnKnownDisk = !recognised && record->locatedOnDisk() && disk;
+        origin.driveStart = recognised                 ? session.volumes.selectedVolume.start
+                            : origin.VolumeOnKnownDisk ? record->firstSectorOnDisk
+                                                       : 0;
         origin.driveEnd = origin.VolumeSectors;
         if (!origin.VolumeOnKnownDisk)
             disk = nullptr;

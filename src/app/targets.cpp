@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 
+#include "app/partition_searches.h"
 #include "base/text.h"
 #include "volumes/partition_table.h"
 #include "volumes/volume_parameters.h"
@@ -29,8 +31,52 @@ public:
 };
 
 Error badTarget(std::string_view text) {
-    return makeError(ErrorKind::InvalidInput, "invalid target '" + std::string(text) +
-                                                  "': use diskN, diskN:P or a drive letter such as E:");
+    return makeError(ErrorKind::InvalidInput,
+                     "invalid target '" + std::string(text) +
+                         "': use diskN, diskN:P, a drive letter such as E:, or E:Rn");
+}
+
+// A volume found inside a logical drive: its row of the found-file-system list, searched for first when the
+// session has no row of the drive.
+Result<bool> selectRecognisedVolume(Session& session, const Target& target) {
+    const ListedDrive* drive = session.driveList.drive(target.letter);
+    const DiskRecord* record = drive ? session.driveTree.record(drive->node) : nullptr;
+    if (!record)
+        return makeError(ErrorKind::InvalidInput, "no logical drive " + std::string(1, target.letter) + ":");
+    const std::string path = volumePath(target.letter);
+    const std::string key = driveKey(path);
+    auto rowOf = [&]() -> const FoundFileSystemRow* {
+        for (const FoundFileSystemRow& row : session.driveSearch.foundFileSystems)
+            if (row[0] == key && row[1] == "Recognised" + std::to_string(target.partition))
+                return &row;
+        return nullptr;
+    };
+    bool searched = false;
+    for (const FoundFileSystemRow& row : session.driveSearch.foundFileSystems)
+        searched = searched || row[0] == key;
+    if (!searched) {
+        NullProgress quiet;
+        SilentPrompter silent;
+        StopFlag stop{false};
+        auto finds = searchDriveForVolumes(session, session.driveTree, target.letter, quiet, silent, stop);
+        if (!finds)
+            return finds.error();
+    }
+    const FoundFileSystemRow* row = rowOf();
+    if (!row)
+        return makeError(ErrorKind::InvalidInput, std::string(1, target.letter) +
+                                                      ": holds no volume Recognised" +
+                                                      std::to_string(target.partition));
+    SelectedVolume& selection = session.volumes.selectedVolume;
+    const std::uint64_t driveSectors = record->totalBytes / 512;
+    selection.devicePath = path;
+    selection.fileSystem = NormaliseFileSystemName((*row)[2]);
+    selection.start = std::strtoull((*row)[3].c_str(), nullptr, 10);
+    selection.end = std::strtoull((*row)[4].c_str(), nullptr, 10);
+    if (driveSectors != 0 && selection.end > driveSectors)
+        selection.end = driveSectors;
+    session.driveList.SelectionKind = "Recognised";
+    return true;
 }
 
 } // namespace
@@ -40,8 +86,15 @@ Result<Target> parseTarget(std::string_view text) {
     for (char& c : lower)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
-    if (lower.size() == 2 && lower[1] == ':' && lower[0] >= 'a' && lower[0] <= 'z')
+    const bool startsWithDrive = lower.size() >= 2 && lower[1] == ':' && lower[0] >= 'a' && lower[0] <= 'z';
+    if (startsWithDrive && lower.size() == 2)
         return Target{Target::Kind::LogicalDrive, 0, 0, static_cast<char>(lower[0] - 'a' + 'A')};
+    if (startsWithDrive && lower.size() > 3 && lower[2] == 'r') {
+        Target target{Target::Kind::RecognisedVolume, 0, 0, static_cast<char>(lower[0] - 'a' + 'A')};
+        if (!parseNumber(std::string_view(lower).substr(3), target.partition) || target.partition < 1)
+            return badTarget(text);
+        return target;
+    }
     if (!lower.starts_with("disk"))
         return badTarget(text);
     std::string_view rest = std::string_view(lower).substr(4);
@@ -65,6 +118,8 @@ std::string targetText(const Target& target) {
         return "disk" + std::to_string(target.disk) + ":" + std::to_string(target.partition);
     case Target::Kind::LogicalDrive:
         return std::string(1, target.letter) + ":";
+    case Target::Kind::RecognisedVolume:
+        return std::string(1, target.letter) + ":R" + std::to_string(target.partition);
     }
     return {};
 }
@@ -97,7 +152,11 @@ Result<SelectedVolume> selectTarget(Session& session, const Target& target) {
     VolumeState& volumes = session.volumes;
     volumes.resetSelection();
     SelectedVolume& selection = volumes.selectedVolume;
-    if (target.kind == Target::Kind::LogicalDrive) {
+    if (target.kind == Target::Kind::RecognisedVolume) {
+        auto found = selectRecognisedVolume(session, target);
+        if (!found)
+            return found.error();
+    } else if (target.kind == Target::Kind::LogicalDrive) {
         const ListedDrive* drive = session.driveList.drive(target.letter);
         const DiskRecord* record = drive ? session.driveTree.record(drive->node) : nullptr;
         if (!record)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Targets as the user names them on the command line — "disk0" (a whole disk), "disk0:2" (its partition
-// numbered 2 in the drive tree), "E:" (a logical drive) — and the selection each one makes.
+// numbered 2 in the drive tree), "E:" (a logical drive), "E:R2" (the volume found inside drive E: as
+// "Recognised2") — and the selection each one makes.
 #pragma once
 
 #include <string>
@@ -13,10 +14,10 @@
 namespace salvora {
 
 struct Target {
-    enum class Kind { WholeDisk, Partition, LogicalDrive };
+    enum class Kind { WholeDisk, Partition, LogicalDrive, RecognisedVolume };
     Kind kind = Kind::WholeDisk;
     int disk = 0;
-    int partition = 0; // 1-based, the number in the partition's label
+    int partition = 0; // 1-based, the number in the partition's label, or a Recognised volume's number
     char letter = 0;
 };
 
@@ -33,7 +34,9 @@ DriveTreeRoots listDrives(Session& session, SearchMode mode = SearchMode::Basic,
 
 // Makes the selection a scan of the target starts from: the session's SelectedVolume (with its
 // file-system name normalised) and CurrentDevicePath. A logical drive that lies on a listed disk is read
-// through the disk at its sectors there, as the scans do. The drives must have been listed.
+// through the disk at its sectors there, as the scans do. A Recognised volume is read through its drive's
+// volume path, from its start to its end (cut to the drive's size); the drive is searched for the volumes
+// inside it first when this session has not searched it yet. The drives must have been listed.
 Result<SelectedVolume> selectTarget(Session& session, const Target& target);
 
 } // namespace salvora

@@ -72,6 +72,17 @@ TEST(SalvoraFindPartitions, SearchesInsideALogicalDrive) {
     EXPECT_EQ(json["found"][1]["label"], "Recognised2 -  20.00 MB - FAT16");
     EXPECT_EQ(json["found"][1]["start"], 49152);
     EXPECT_EQ(json["messages"][0], "Found 2 more partitions in selected Drive ( Drive - D: )");
+    EXPECT_EQ(json["found"][1]["target"], "D:R2");
+
+    // The volumes inside the drive are targets of their own, searched for by the command that names them.
+    const std::string drive = fixturePath("lost/drive-two-volumes.img");
+    auto fat16 = runJson({"--no-devices", "--volume-image", drive, "params", "D:R2", "--json"});
+    EXPECT_EQ(fat16["devicePath"], R"(\\.\D:)");
+    EXPECT_EQ(fat16["fileSystem"], "FAT16");
+    EXPECT_EQ(fat16["firstFAT"], 49152 + 4);
+    EXPECT_EQ(fat16["RootStartSec"], 49152 + 84);
+    auto ntfs = runJson({"--no-devices", "--volume-image", drive, "params", "d:r1", "--json"});
+    EXPECT_EQ(ntfs["MftStartSector"], 4 * 8);
 
     // The NTFS partition of the intact card is drive F:, read through its own sectors.
     auto partition =
@@ -92,6 +103,12 @@ TEST(SalvoraFindPartitions, ExplainsWhatCannotBeSearched) {
         {{"--no-devices", "--image", card, "find-partitions", "disk4"}, 1, "no physical disk disk4"},
         {{"--no-devices", "--image", card, "find-partitions", "Q:"}, 1, "no logical drive Q:"},
         {{"--no-devices", "--image", card, "find-partitions", "cylinder7"}, 2, "invalid target"},
+        {{"--no-devices", "--image", card, "params", "E:R0"}, 2, "invalid target"},
+        {{"--no-devices", "--image", card, "params", "E:Rx"}, 2, "invalid target"},
+        {{"--no-devices", "--image", fixturePath(kIntact), "params", "D:R4"},
+         1,
+         "D: holds no volume Recognised4"},
+        {{"--no-devices", "--image", card, "params", "Q:R1"}, 1, "no logical drive Q:"},
     };
     for (const Case& c : cases) {
         CliRun run = runSalvora(c.arguments);
