@@ -17,6 +17,7 @@ constexpr const char* kTargetHelp = R"(Targets:
   diskN      physical disk N as a whole (disk0, disk1, ...)
   diskN:P    partition P of disk N, numbered as in "Partition - P" of 'salvora list'
   L:         the logical drive with letter L (D:, E:, ...)
+  L:Rn       the volume found inside drive L: as "Recognised n" (see find-partitions)
 
 Media:
   Memory cards, card readers and USB sticks that report removable media are found by
@@ -49,7 +50,8 @@ the disk is left without any partition, the whole disk is offered as partition 1
 A logical drive (L:) is searched sector by sector for NTFS and FAT16 volumes inside it; each
 new one becomes a "Recognised" node under the drive.
 Each find is printed with its label, file system, first sector and end sector (the first
-sector after it), and, for a disk, the target that selects it: disk0:2. The commands that
+sector after it), and the target that selects it: disk0:2, or E:R1 for the first volume
+found inside drive E: (a command given E:R1 searches the drive itself). The commands that
 take a target (params, basic, ...) list disks as the Basic and Deep Search windows do, which
 search disks without any partition by themselves, so a card whose partition table was
 wiped is reached as disk0:1, disk0:2, ... there too. Partitions found on a disk that still
