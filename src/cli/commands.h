@@ -35,6 +35,7 @@ struct FoundItemsOptions {
     std::string saveDestination;        // --save DIR: save what was found into DIR
     std::vector<std::string> savePaths; // only these folders and files (tree paths); all when empty
     std::string onConflict = "ask";     // ask, overwrite, skip or rename
+    std::string openPath;               // --open FILE: copy this file aside and open it with its application
 };
 
 struct BasicOptions : FoundItemsOptions {

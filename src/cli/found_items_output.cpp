@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/open_found_item.h"
 #include "cli/tree_paths.h"
 
 namespace salvora::cli {
@@ -111,6 +112,13 @@ int writeFoundItems(const FoundItems& found, const FoundItemsOptions& options, O
         return saveFoundItems(
             found.source, *found.walker,
             {options.saveDestination, options.savePaths, options.onConflict, options.showProgress}, streams);
+    }
+    if (!options.openPath.empty()) {
+        if (!found.walker) {
+            streams.err << "salvora: nothing to open: the volume's file system cannot be listed\n";
+            return kExitFailure;
+        }
+        return openFoundItem(found.source, *found.walker, options.openPath, streams);
     }
     if (!options.listPath.empty()) {
         auto item = findFolder(found.folders, options.listPath);

@@ -58,6 +58,41 @@ wiped is reached as disk0:1, disk0:2, ... there too. Partitions found on a disk 
 has partitions are known to this command's run only.
 Ctrl+C stops the search between two finds and prints what was found.)";
 
+// What every command that ends with a folder tree offers: print it, list a folder, JSON, save, open.
+void addFoundItemsOptions(CLI::App* command, salvora::cli::FoundItemsOptions& options,
+                          std::vector<std::string>& saveArguments) {
+    command
+        ->add_option("--ls", options.listPath,
+                     "List the files of one folder (\"/\" is Root), as the file list shows them")
+        ->type_name("PATH");
+    command->add_flag("--json", options.json, "Print every folder (path, deleted) as JSON for scripts");
+    command->add_flag("--files", options.files, "With --json: also every file of every folder");
+    command
+        ->add_option("--save", saveArguments,
+                     "Save into DIR everything found, or only the folders and files named after it "
+                     "(paths as the tree shows them, e.g. /DCIM/100PHOTO)")
+        ->type_name("DIR [PATH...]")
+        ->expected(1, -1);
+    command
+        ->add_option("--on-conflict", options.onConflict,
+                     "When a saved file already exists: ask (on the terminal), overwrite, skip or rename")
+        ->check(CLI::IsMember({"ask", "overwrite", "skip", "rename"}));
+    command
+        ->add_option("--open", options.openPath,
+                     "Copy one file (e.g. /DCIM/IMG_0001.JPG) into a private temporary folder and open it "
+                     "with the desktop's application for its type")
+        ->type_name("FILE");
+}
+
+// --save DIR [PATH...]: the destination, then the paths to save.
+void takeSaveArguments(const std::vector<std::string>& saveArguments,
+                       salvora::cli::FoundItemsOptions& options) {
+    if (saveArguments.empty())
+        return;
+    options.saveDestination = saveArguments.front();
+    options.savePaths.assign(saveArguments.begin() + 1, saveArguments.end());
+}
+
 salvora::SearchMode parseMode(const std::string& name) {
     using salvora::SearchMode;
     if (name == "deep")
@@ -117,55 +152,34 @@ int main(int argc, char** argv) {
     CLI::App* basic =
         app.add_subcommand("basic", "Run a Basic Search of the volume at TARGET and print its folder tree");
     basic->add_option("target", basicOptions.target, "diskN, diskN:P or L:")->required();
-    basic
-        ->add_option("--ls", basicOptions.listPath,
-                     "List the files of one folder (\"/\" is Root), as the file list shows them")
-        ->type_name("PATH");
-    basic->add_flag("--json", basicOptions.json, "Print every folder (path, deleted) as JSON for scripts");
-    basic->add_flag("--files", basicOptions.files, "With --json: also every file of every folder");
     std::vector<std::string> saveArguments;
+    addFoundItemsOptions(basic, basicOptions, saveArguments);
     basic
-        ->add_option("--save", saveArguments,
-                     "Save into DIR everything found, or only the folders and files named after it "
-                     "(paths as the tree shows them, e.g. /DCIM/100PHOTO)")
-        ->type_name("DIR [PATH...]")
-        ->expected(1, -1);
-    basic->add_option("--on-conflict", basicOptions.onConflict,
-                      "When a saved file already exists: ask (on the terminal), overwrite, skip or rename")
-        ->check(CLI::IsMember({"ask", "overwrite", "skip", "rename"}));
-    basic->add_option("--save-log", basicOptions.saveLog,
-                      "After the scan, write its recovery log (the index of what was found) to FILE, for "
-                      "'salvora load-log'")
+        ->add_option("--save-log", basicOptions.saveLog,
+                     "After the scan, write its recovery log (the index of what was found) to FILE, for "
+                     "'salvora load-log'")
         ->type_name("FILE.SLV");
     basic->fallthrough();
 
     cli::LoadLogOptions loadLogOptions;
     std::vector<std::string> loadLogSaveArguments;
     CLI::App* loadLog = app.add_subcommand(
-        "load-log", "Load the result of a Basic or Deep Search from its recovery log instead of scanning again");
-    loadLog->add_option("log", loadLogOptions.logPath, "The recovery log (.SLV)")->required()->type_name("FILE");
-    loadLog
-        ->add_option("--ls", loadLogOptions.listPath,
-                     "List the files of one folder (\"/\" is Root), as the file list shows them")
-        ->type_name("PATH");
-    loadLog->add_flag("--json", loadLogOptions.json, "Print every folder (path, deleted) as JSON for scripts");
-    loadLog->add_flag("--files", loadLogOptions.files, "With --json: also every file of every folder");
-    loadLog
-        ->add_option("--save", loadLogSaveArguments,
-                     "Save into DIR everything found, or only the folders and files named after it")
-        ->type_name("DIR [PATH...]")
-        ->expected(1, -1);
-    loadLog->add_option("--on-conflict", loadLogOptions.onConflict,
-                        "When a saved file already exists: ask (on the terminal), overwrite, skip or rename")
-        ->check(CLI::IsMember({"ask", "overwrite", "skip", "rename"}));
+        "load-log",
+        "Load the result of a Basic or Deep Search from its recovery log instead of scanning again");
+    loadLog->add_option("log", loadLogOptions.logPath, "The recovery log (.SLV)")
+        ->required()
+        ->type_name("FILE");
+    addFoundItemsOptions(loadLog, loadLogOptions, loadLogSaveArguments);
     bool answerYes = false;
     bool answerNo = false;
-    CLI::Option* yes = loadLog->add_flag(
-        "--yes", answerYes, "Follow the medium when it is attached under another drive letter or disk number");
+    CLI::Option* yes =
+        loadLog->add_flag("--yes", answerYes,
+                          "Follow the medium when it is attached under another drive letter or disk number");
     loadLog->add_flag("--no", answerNo, "Do not follow a medium that moved")->excludes(yes);
-    loadLog->footer("The medium the log was saved from must be attached as it was (the same --image or\n"
-                    "--volume-image, or the card in its reader). When it is found under another drive letter\n"
-                    "or disk number, the question is answered by --yes or --no, else on the terminal.");
+    loadLog->footer(
+        "The medium the log was saved from must be attached as it was (the same --image or\n"
+        "--volume-image, or the card in its reader). When it is found under another drive letter\n"
+        "or disk number, the question is answered by --yes or --no, else on the terminal.");
     loadLog->fallthrough();
 
     cli::DeepOptions deepOptions;
@@ -178,18 +192,7 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({"FAT16", "FAT32", "NTFS"}));
     deep->add_option("--range", deepOptions.range, "Sectors to scan (default: the whole target)")
         ->type_name("START-END");
-    deep->add_option("--ls", deepOptions.listPath,
-                     "List the files of one folder (\"/\" is Root, the root of every volume found)")
-        ->type_name("PATH");
-    deep->add_flag("--json", deepOptions.json, "Print every folder (path, deleted) as JSON for scripts");
-    deep->add_flag("--files", deepOptions.files, "With --json: also every file of every folder");
-    deep->add_option("--save", deepSaveArguments,
-                     "Save into DIR everything found, or only the folders and files named after it")
-        ->type_name("DIR [PATH...]")
-        ->expected(1, -1);
-    deep->add_option("--on-conflict", deepOptions.onConflict,
-                     "When a saved file already exists: ask (on the terminal), overwrite, skip or rename")
-        ->check(CLI::IsMember({"ask", "overwrite", "skip", "rename"}));
+    addFoundItemsOptions(deep, deepOptions, deepSaveArguments);
     deep->fallthrough();
 
     cli::CarveOptions carveOptions;
@@ -252,17 +255,11 @@ int main(int argc, char** argv) {
     if (list->parsed())
         return cli::runList(session, json, parseMode(mode), streams);
     if (basic->parsed()) {
-        if (!saveArguments.empty()) {
-            basicOptions.saveDestination = saveArguments.front();
-            basicOptions.savePaths.assign(saveArguments.begin() + 1, saveArguments.end());
-        }
+        takeSaveArguments(saveArguments, basicOptions);
         return cli::runBasic(session, basicOptions, streams);
     }
     if (loadLog->parsed()) {
-        if (!loadLogSaveArguments.empty()) {
-            loadLogOptions.saveDestination = loadLogSaveArguments.front();
-            loadLogOptions.savePaths.assign(loadLogSaveArguments.begin() + 1, loadLogSaveArguments.end());
-        }
+        takeSaveArguments(loadLogSaveArguments, loadLogOptions);
         if (answerYes || answerNo)
             loadLogOptions.answer = answerYes;
         return cli::runLoadLog(session, loadLogOptions, streams);
@@ -270,10 +267,7 @@ int main(int argc, char** argv) {
     if (findPartitions->parsed())
         return cli::runFindPartitions(session, findOptions, streams);
     if (deep->parsed()) {
-        if (!deepSaveArguments.empty()) {
-            deepOptions.saveDestination = deepSaveArguments.front();
-            deepOptions.savePaths.assign(deepSaveArguments.begin() + 1, deepSaveArguments.end());
-        }
+        takeSaveArguments(deepSaveArguments, deepOptions);
         return cli::runDeep(session, deepOptions, streams);
     }
     if (photo->parsed())

@@ -63,9 +63,7 @@ Selection selectPaths(FolderModel& model, FolderFileWalker& walker, const std::v
             selection.folders.push_back(*folder);
             continue;
         }
-        std::size_t slash = path.rfind('/');
-        std::string folderPath = slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash);
-        std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        const auto [folderPath, name] = splitFilePath(path);
         auto folder = findFolder(model, folderPath);
         FileList list;
         if (folder)

@@ -46,4 +46,11 @@ std::optional<TreeItem> findFolder(const FolderModel& model, const std::string& 
     return item;
 }
 
+FilePathParts splitFilePath(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {"/", path};
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
 } // namespace salvora::cli

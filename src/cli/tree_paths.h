@@ -22,4 +22,11 @@ std::vector<FolderPath> folderPaths(const FolderModel& model);
 // The folder at path, or nullopt when the tree has none.
 std::optional<TreeItem> findFolder(const FolderModel& model, const std::string& path);
 
+// A file's path split into the path of the folder that lists it ("/" for Root) and the file's name.
+struct FilePathParts {
+    std::string folder;
+    std::string name;
+};
+FilePathParts splitFilePath(const std::string& path);
+
 } // namespace salvora::cli
