@@ -11,7 +11,9 @@ ScanOrigin scanOriginOf(const Session& session, const Target& target, SearchMode
     const ListedDisk* disk = nullptr;
     const bool recognised = target.kind == Target::Kind::RecognisedVolume;
     if (target.kind == Target::Kind::LogicalDrive || recognised) {
-        origin.DriveKind = recognised ? "Recognised" : "Logical";
+        // Only the Deep window knows volumes found inside a drive; a Basic log of one records it as the
+        // drive it lies in, read through the drive's own path.
+        origin.DriveKind = recognised && mode == SearchMode::Deep ? "Recognised" : "Logical";
         const ListedDrive* drive = session.driveList.drive(target.letter);
         const DiskRecord* record = drive ? session.driveTree.record(drive->node) : nullptr;
         if (!record)

@@ -165,6 +165,25 @@ TEST(SalvoraRecoveryLog, BadLogsAndBadDestinationsAreSaidAndLoseNothing) {
     EXPECT_NE(cut.err.find(kLogCorruptMessage), std::string::npos) << cut.err;
 }
 
+// A volume found inside a logical drive (D:R1) is read through the drive's own path: its log names the drive
+// and its sectors, and loads again.
+TEST(SalvoraRecoveryLog, AVolumeFoundInsideADriveLoadsAgain) {
+    const std::string drive = fixturePath("lost/drive-two-volumes.img");
+    const fs::path work = makeTempDir();
+    for (const char* target : {"D:R1", "D:R2"}) {
+        SCOPED_TRACE(target);
+        const std::string log = (work / (std::string(target).substr(2) + ".SLV")).string();
+        CliRun scan = runSalvora({"--no-devices", "--volume-image", drive, "basic", target, "--json",
+                                  "--files", "--save-log", log});
+        ASSERT_EQ(scan.exitCode, 0) << scan.err;
+        CliRun loaded =
+            runSalvora({"--no-devices", "--volume-image", drive, "load-log", log, "--json", "--files"});
+        ASSERT_EQ(loaded.exitCode, 0) << loaded.err;
+        EXPECT_EQ(loaded.out.substr(loaded.out.find("\"fileSystem\"")),
+                  scan.out.substr(scan.out.find("\"fileSystem\"")));
+    }
+}
+
 // A log is a file anyone can hand over: folder names in it that climb out of the destination or hold a
 // separator are saved inside the destination all the same.
 TEST(SalvoraRecoveryLog, HostileFolderNamesInALogStayInsideTheDestination) {
