@@ -10,6 +10,7 @@
 #include "cli/commands.h"
 #include "cli/found_items_output.h"
 #include "cli/interrupt.h"
+#include "cli/save_log.h"
 #include "cli/stderr_prompter.h"
 #include "cli/terminal_progress.h"
 #include "fsrecovery/deep/deep_search.h"
@@ -129,7 +130,14 @@ int runDeep(Session& session, const DeepOptions& options, OutputStreams streams)
                      walker.get(),
                      {session.devices, context.devicePath, session.volumes.partType,
                       session.volumes.volumeParameters, session.folders, volumes.get()}};
-    return writeFoundItems(found, options, streams);
+    const int shown = writeFoundItems(found, options, streams);
+    if (options.saveLog.empty())
+        return shown;
+    // The log records the file system searched for as the partition's type, and the volume's own start.
+    session.volumes.selectedVolume.fileSystem = options.fileSystem;
+    session.log.origin.driveStart = range->volumeStart;
+    const int logged = saveScanLog(session, SearchMode::Deep, options.saveLog, prompter, streams.err);
+    return shown != kExitOk ? shown : logged;
 }
 
 } // namespace salvora::cli

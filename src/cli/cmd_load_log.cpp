@@ -18,10 +18,10 @@
 #include "cli/stderr_prompter.h"
 #include "cli/terminal_progress.h"
 #include "fsrecovery/basic_search.h"
-#include "fsrecovery/deep/deep_ntfs.h"
 #include "fsrecovery/deep/deep_search.h"
 #include "fsrecovery/ntfs/ntfs_basic_search.h"
 #include "recoverylog/recovery_log_reader.h"
+#include "save/deep_save_volumes.h"
 
 namespace salvora::cli {
 namespace {
@@ -87,6 +87,7 @@ int runLoadLog(Session& session, const LoadLogOptions& options, OutputStreams st
     RecoveryLogLoadContext context{
         SearchMode::Basic, session.log,  session.CurrentDevicePath, session.volumes, session.tables,
         session.folders,   session.deep, session.driveList,         progress,        prompter};
+    context.driveTree = &session.driveTree;
     LogLoadOutcome outcome = LoadRecoveryLog(context, options.logPath);
     if (outcome.status == LogLoadOutcome::Status::OtherMode) {
         context.mode = outcome.mode;
@@ -127,9 +128,10 @@ int runLoadLog(Session& session, const LoadLogOptions& options, OutputStreams st
                            progress,
                            prompter,
                            stop};
+    std::unique_ptr<SaveVolumeSelector> saveVolumes;
     if (mode == SearchMode::Deep) {
-        if (fileSystem == "NTFS")
-            walker = DeepNtfsFolderWalker(deep);
+        walker = DeepSearchFolderWalker(deep);
+        saveVolumes = DeepSearchSaveVolumes(deep);
     } else {
         // The file index of an NTFS volume is read through the $MFT's own runs: read them again, which
         // is a few sectors, not a scan.
@@ -146,7 +148,7 @@ int runLoadLog(Session& session, const LoadLogOptions& options, OutputStreams st
                      session.folders,
                      walker.get(),
                      SaveSource{session.devices, session.CurrentDevicePath, saveFileSystem,
-                                volumes.volumeParameters, session.folders}};
+                                volumes.volumeParameters, session.folders, saveVolumes.get()}};
     return writeFoundItems(found, options, streams);
 }
 

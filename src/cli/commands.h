@@ -48,6 +48,7 @@ struct DeepOptions : FoundItemsOptions {
     std::string target;
     std::string fileSystem; // --fs: FAT16, FAT32 or NTFS, the file system the range is searched for
     std::string range;      // "START-END" in sectors; empty for the whole target
+    std::string saveLog;    // --save-log FILE.SLV: write the scan's recovery log
 };
 // Deep Search of TARGET's sectors for the structures of the chosen file system.
 int runDeep(Session& session, const DeepOptions& options, OutputStreams streams);

@@ -193,6 +193,10 @@ int main(int argc, char** argv) {
     deep->add_option("--range", deepOptions.range, "Sectors to scan (default: the whole target)")
         ->type_name("START-END");
     addFoundItemsOptions(deep, deepOptions, deepSaveArguments);
+    deep->add_option("--save-log", deepOptions.saveLog,
+                     "After the scan, write its recovery log (the index of what was found) to FILE, for "
+                     "'salvora load-log'")
+        ->type_name("FILE.SLV");
     deep->fallthrough();
 
     cli::CarveOptions carveOptions;

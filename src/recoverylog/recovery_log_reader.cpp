@@ -116,6 +116,7 @@ private:
     }
 
     std::optional<LogLoadOutcome> checkLocation();
+    std::vector<std::string> diskIdentities() const;
     std::optional<LogLoadOutcome> checkVolume();
     std::optional<LogLoadOutcome> checkDisk();
     void readFields();
@@ -156,12 +157,23 @@ std::optional<LogLoadOutcome> Loader::checkVolume() {
     return std::nullopt;
 }
 
+std::vector<std::string> Loader::diskIdentities() const {
+    std::vector<std::string> identities = m_c.driveList.AttachedDiskIdentities;
+    if (!m_c.driveTree)
+        return identities;
+    for (const PartitionlessDisk& disk : m_c.driveList.PartitionlessDisks)
+        if (const DiskRecord* record = m_c.driveTree->record(disk.node))
+            identities.push_back(diskIdentityText(*record));
+    return identities;
+}
+
 std::optional<LogLoadOutcome> Loader::checkDisk() {
     ScanOrigin& origin = m_c.log.origin;
     const std::string savedIdentity = m_in.string();
     if (!m_in.ok())
         return corrupt();
-    const MediumCheck check = CheckDiskPresent(savedIdentity, m_c.driveList.AttachedDiskIdentities);
+    const std::vector<std::string> identities = diskIdentities();
+    const MediumCheck check = CheckDiskPresent(savedIdentity, identities);
     if (check.outcome == MediumCheck::Outcome::Missing) {
         m_c.prompter.inform(kOriginalMediaMoved);
         return abandon(Status::MediumMissing);
@@ -186,7 +198,7 @@ std::optional<LogLoadOutcome> Loader::checkDisk() {
     const std::uint16_t disk = m_diskMoved ? movedNumber : storedNumber;
     origin.DiskIdentity = savedIdentity;
     if (m_diskMoved) {
-        for (const std::string& entry : m_c.driveList.AttachedDiskIdentities)
+        for (const std::string& entry : identities)
             if (entry.ends_with("||" + check.newLocation) &&
                 CheckDiskPresent(savedIdentity, {entry}).outcome != MediumCheck::Outcome::Missing)
                 origin.DiskIdentity = entry;

@@ -61,6 +61,10 @@ struct RecoveryLogLoadContext {
     const DriveListState& driveList; // AttachedVolumeEntries and AttachedDiskIdentities, filled by a listing
     ProgressSink& progress;
     Prompter& prompter;
+    // The drive tree of that listing. When given, the disks without partitions are looked for too: the
+    // listing leaves them out of AttachedDiskIdentities, yet a Deep Search of a card whose table was wiped
+    // is made on exactly such a disk, and its log must find it again.
+    const DriveTree* driveTree = nullptr;
 };
 
 struct LogLoadOutcome {

@@ -165,6 +165,43 @@ TEST(SalvoraRecoveryLog, BadLogsAndBadDestinationsAreSaidAndLoseNothing) {
     EXPECT_NE(cut.err.find(kLogCorruptMessage), std::string::npos) << cut.err;
 }
 
+// Deep Search logs: FAT cards whose table or boot sectors were wiped (a disk without partitions, which the
+// listing keeps out of its identities), two volumes laid out alike, and NTFS records of a card without
+// boot sectors. Loaded, each shows and saves what the scan did.
+TEST(SalvoraRecoveryLog, DeepSearchLogsShowAndSaveWhatTheScanFound) {
+    struct Case {
+        const char* image;
+        const char* fileSystem;
+    };
+    for (const Case& c : {Case{"deep/no-boot.img", "FAT32"}, Case{"deep/two-volumes.img", "FAT32"},
+                          Case{"deep-ntfs/card.img", "NTFS"}}) {
+        SCOPED_TRACE(c.image);
+        const std::string image = fixturePath(c.image);
+        const std::string before = sha256OfFile(image);
+        const fs::path work = makeTempDir();
+        const std::string log = (work / "deep.SLV").string();
+        CliRun scan = runSalvora({"--no-devices", "--image", image, "deep", "disk0", "--fs", c.fileSystem,
+                                  "--json", "--files", "--save-log", log});
+        ASSERT_EQ(scan.exitCode, 0) << scan.err;
+        CliRun loaded = runSalvora({"--no-devices", "--image", image, "load-log", log, "--json", "--files"});
+        ASSERT_EQ(loaded.exitCode, 0) << loaded.err;
+        EXPECT_EQ(loaded.out, scan.out);
+
+        const fs::path fromLog = work / "from-log";
+        const fs::path fromScan = work / "from-scan";
+        CliRun saved = runSalvora({"--no-devices", "--image", image, "load-log", log, "--save",
+                                   fromLog.string(), "--on-conflict", "rename"});
+        ASSERT_EQ(saved.exitCode, 0) << saved.err;
+        CliRun scanSaved = runSalvora({"--no-devices", "--image", image, "deep", "disk0", "--fs",
+                                       c.fileSystem, "--save", fromScan.string(), "--on-conflict", "rename"});
+        ASSERT_EQ(scanSaved.exitCode, 0) << scanSaved.err;
+        const auto recovered = filesBelow(fromLog);
+        EXPECT_FALSE(recovered.empty());
+        EXPECT_EQ(recovered, filesBelow(fromScan));
+        EXPECT_EQ(sha256OfFile(image), before);
+    }
+}
+
 // A volume found inside a logical drive (D:R1) is read through the drive's own path: its log names the drive
 // and its sectors, and loads again.
 TEST(SalvoraRecoveryLog, AVolumeFoundInsideADriveLoadsAgain) {
