@@ -41,7 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DriveListState driveList;
     // The media the seeds were written from (tools/make-fuzz-seeds), so the loads get past the medium check.
     driveList.AttachedVolumeEntries = {"\\\\.\\D:|81920", "\\\\.\\D:|32768", "\\\\.\\D:|131072"};
-    driveList.AttachedDiskIdentities = {"Disk Image mbr-fat16.img UNKNOWN Device||32.00 MB||65536||0"};
+    driveList.AttachedDiskIdentities = {"Disk Image mbr-fat16.img UNKNOWN Device||32.00 MB||65536||0",
+                                        "Disk Image two-volumes.img UNKNOWN Device||270.00 MB||552960||0",
+                                        "Disk Image card.img UNKNOWN Device||26.00 MB||53248||0"};
     NullProgress progress;
     RecoveryLogLoadContext context{mode,    log,  currentDevicePath, volumes,  tables,
                                    folders, deep, driveList,         progress, prompter};
