@@ -181,7 +181,7 @@ void DeepNtfsScanner::insertMiscellaneous() {
 // Lists Deep NTFS folders: the file index's keys name each record's sector, so no $MFT runs are needed.
 class DeepNtfsWalker final : public FolderFileWalker {
 public:
-    DeepNtfsWalker(const DeepSearchContext& context)
+    explicit DeepNtfsWalker(const DeepSearchContext& context)
         : m_walker(context.devices, context.devicePath, context.tables.NtfsItemTable, m_noRuns,
                    context.volumes.volumeParameters) {}
 
