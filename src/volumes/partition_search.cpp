@@ -97,7 +97,7 @@ void computeAutomaticFind(PartitionSearchContext& context, const FoundPartition&
     volumes.automaticPartitionSearch = std::move(hook);
 }
 
-std::vector<PanelRow> wholeDiskPanel(int disk, const PartitionRow& row, SearchMode mode) {
+std::vector<PanelRow> firstPartitionPanel(int disk, const PartitionRow& row, SearchMode mode) {
     return PartitionPanel(disk, row, searchModeName(mode));
 }
 
@@ -230,11 +230,12 @@ PartitionSearchFinish FinishPartitionSearch(PartitionSearchContext& context, Dri
         const auto& children = context.tree.node(context.diskNode).children;
         if (!children.empty() && list.count > 0) {
             finish.selectedNode = children.front();
-            finish.panel = wholeDiskPanel(context.disk, list.rows[0], mode);
+            finish.panel = firstPartitionPanel(context.disk, list.rows[0], mode);
             driveList.SelectionKind = "part";
-        } else if (children.empty()) {
+        } else if (children.empty() && list.count == 0) {
+            // Only a disk without any partition is offered whole: rows kept without a node stay as they are.
             finish.selectedNode = offerWholeDisk(context);
-            finish.panel = wholeDiskPanel(context.disk, list.rows[0], mode);
+            finish.panel = firstPartitionPanel(context.disk, list.rows[0], mode);
             driveList.SelectionKind = "part";
         }
     }

@@ -32,7 +32,7 @@ struct DriveSearch {
 
     explicit DriveSearch(std::shared_ptr<const Medium> medium, std::optional<std::uint64_t> sectors = {}) {
         devices.setVolume('E', medium);
-        totalSectors = sectors ? *sectors : *medium->size() / 512;
+        totalSectors = sectors ? *sectors : medium->size().value_or(0) / 512;
         NodeId computer = tree.addNode("My Computer", kImageComputer, kNoNode);
         NodeId logical = tree.addNode("Logical Drives", kImageLogicalBranch, computer);
         driveNode = tree.addNode("E:\\ (48.00 MB - CARD - NTFS)", kImageVolume, logical);

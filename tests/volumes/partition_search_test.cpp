@@ -101,7 +101,7 @@ struct Search {
 
     explicit Search(std::shared_ptr<const Medium> medium) : disk(std::move(medium)) {
         devices.setPhysicalDisk(0, disk);
-        totalSectors = *disk->size() / 512;
+        totalSectors = disk->size().value_or(0) / 512;
         geometry = {static_cast<std::uint32_t>(totalSectors / kCylinder), 255, 63};
         NodeId computer = tree.addNode("My Computer", kImageComputer, kNoNode);
         physical = tree.addNode("Physical Drives", kImageDisk, computer);
