@@ -379,6 +379,35 @@ TEST(RecoveryLogMedium, ADiskUnderAnotherNumberIsOfferedAndReadFromAfterYes) {
         MediumCheck::Outcome::Present);
 }
 
+TEST(RecoveryLogMedium, ADiskWithoutPartitionsIsFoundThroughTheDriveTree) {
+    // A whole-disk scan of a card whose table was wiped: the listing keeps such a disk out of
+    // AttachedDiskIdentities, and only the drive tree's record of it tells it is there.
+    LogWorld w;
+    fillBasicFat32(w);
+    w.log.origin.DriveKind = "Hard Disk";
+    const std::vector<std::byte> log = w.encode(SearchMode::Deep);
+
+    DriveTree tree;
+    const NodeId node = tree.addNode("Removable Media (Disk1 - 1.88 GB)", 3, kNoNode);
+    DiskRecord record;
+    record.model = "Card Reader SD";
+    record.capacity = "1.88 GB";
+    record.sectors = "3906250";
+    record.diskNumber = "1";
+    tree.setRecord(node, record);
+
+    for (const bool withTree : {false, true}) {
+        SCOPED_TRACE(withTree);
+        LogWorld loaded;
+        loaded.driveList.PartitionlessDisks.push_back(PartitionlessDisk{0, 255, 63, node, 3906250, ""});
+        RecoveryLogLoadContext context = loaded.loadContext(SearchMode::Deep);
+        context.driveTree = withTree ? &tree : nullptr;
+        MemoryLogInput input(log);
+        EXPECT_EQ(LoadRecoveryLogFrom(context, input).status,
+                  withTree ? Status::Loaded : Status::MediumMissing);
+    }
+}
+
 // ---- header and hand-over ---------------------------------------------------------------------------------
 
 std::string writeTemp(const std::string& name, const std::vector<std::byte>& bytes) {
