@@ -56,14 +56,26 @@ private:
     std::optional<bool> m_answer;
 };
 
-// The target a device path stands for, as the user names targets: disk1, E:.
-std::string targetOfDevicePath(const std::string& path) {
-    const std::string disk = "\\\\.\\PhysicalDrive";
-    if (path.starts_with(disk))
-        return "disk" + path.substr(disk.size());
-    if (path.size() == 6 && path.starts_with("\\\\.\\") && path[5] == ':')
-        return path.substr(4);
-    return path;
+// The target the loaded result stands for, as the user names targets: the partition or the logical drive the
+// log's drive item starts at on the disk (disk0:1, E:), else the disk (disk1) or the drive its path names.
+std::string loadedTarget(const Session& session) {
+    const std::string& path = session.CurrentDevicePath;
+    const std::string diskPrefix = "\\\\.\\PhysicalDrive";
+    if (!path.starts_with(diskPrefix))
+        return path.size() == 6 && path.starts_with("\\\\.\\") && path[5] == ':' ? path.substr(4) : path;
+    const ScanOrigin& origin = session.log.origin;
+    const int disk = session.volumes.CurrentDisk;
+    if (origin.DriveKind == "Logical") {
+        for (const ListedDrive& drive : session.driveList.drives)
+            if (drive.disk == disk && drive.firstOnDisk == origin.driveStart)
+                return std::string(1, drive.letter) + ":";
+    } else if (origin.DriveKind == "part" && disk < kMaxDisks) {
+        const PartitionList& list = session.volumes.partitionLists[static_cast<std::size_t>(disk)];
+        for (int i = 0; i < list.count && i < kMaxPartitions; ++i)
+            if (list.rows[static_cast<std::size_t>(i)].start == origin.driveStart)
+                return "disk" + std::to_string(disk) + ":" + std::to_string(i + 1);
+    }
+    return "disk" + std::to_string(disk);
 }
 
 std::string whyNotReadable(const std::string& path) {
@@ -142,7 +154,7 @@ int runLoadLog(Session& session, const LoadLogOptions& options, OutputStreams st
     }
 
     const std::string saveFileSystem = mode == SearchMode::Deep ? volumes.partType : fileSystem;
-    FoundItems found{targetOfDevicePath(session.CurrentDevicePath),
+    FoundItems found{loadedTarget(session),
                      fileSystem,
                      false,
                      session.folders,
