@@ -44,8 +44,11 @@ ReplaceAnswer CliConflictPrompter::ask(const std::string& existingPath, const st
                "files (for example 'ra'): "
             << std::flush;
         std::string line;
-        if (!std::getline(m_in, line))
+        if (!std::getline(m_in, line)) {
+            m_out << "\nNo answer (end of input): the save is cancelled. --on-conflict overwrite, skip or "
+                     "rename answers without asking.\n";
             return {ConflictAnswer::SkipAll, existingPath, true};
+        }
         std::string answer = trim(line);
         bool all = answer.size() == 2 && answer[1] == 'a';
         if (answer.empty() || answer.size() > 2 || (answer.size() == 2 && !all))

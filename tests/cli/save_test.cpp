@@ -74,6 +74,9 @@ TEST(SalvoraBasicSave, NamedPathsAndConflictAnswers) {
     CliRun asked = save({});
     EXPECT_EQ(asked.exitCode, 1);
     EXPECT_NE(asked.err.find("the save was stopped"), std::string::npos) << asked.err;
+    EXPECT_NE(asked.err.find("--on-conflict overwrite, skip or rename answers without asking"),
+              std::string::npos)
+        << asked.err;
 
     CliRun missing = save({"/No/Such/Folder"});
     EXPECT_EQ(missing.exitCode, 1);
