@@ -37,8 +37,12 @@ int nextCopyNumber(const std::string& folder) {
     return next;
 }
 
-std::optional<FileListRow> findFileRow(FolderModel& model, FolderFileWalker& walker,
-                                       const std::string& path) {
+struct FoundFile {
+    TreeItem folder = kNoTreeItem;
+    FileListRow row;
+};
+
+std::optional<FoundFile> findFile(FolderModel& model, FolderFileWalker& walker, const std::string& path) {
     const auto [folderPath, name] = splitFilePath(path);
     const auto folder = findFolder(model, folderPath);
     if (!folder)
@@ -47,16 +51,27 @@ std::optional<FileListRow> findFileRow(FolderModel& model, FolderFileWalker& wal
     PopulateList(model, *folder, &walker, list);
     for (const FileListRow& row : list.rows)
         if (!row.folder && row.cells[file_list::Name] == name)
-            return row;
+            return FoundFile{*folder, row};
     return std::nullopt;
+}
+
+// A result spanning several volumes: the file is read with the parameters of the volume it was listed from.
+void selectVolumeOf(const SaveSource& source, const FoundFile& file, SaveContext& context) {
+    if (!source.volumes)
+        return;
+    std::optional<std::uint64_t> cluster0Start;
+    if (const FolderNode* node = source.folders.nodeOf(file.folder);
+        node && file.folder != source.folders.tree.root())
+        cluster0Start = node->cluster0Start;
+    source.volumes->selectVolume(cluster0Start, file.row, context);
 }
 
 } // namespace
 
 int openFoundItem(const SaveSource& source, FolderFileWalker& walker, const std::string& path,
                   OutputStreams streams) {
-    const auto row = findFileRow(source.folders, walker, path);
-    if (!row) {
+    const auto file = findFile(source.folders, walker, path);
+    if (!file) {
         if (findFolder(source.folders, path))
             streams.err << "salvora: " << path << " is a folder; list it with --ls " << path << "\n";
         else
@@ -78,8 +93,9 @@ int openFoundItem(const SaveSource& source, FolderFileWalker& walker, const std:
     state.OpenFileCounter = nextCopyNumber(folder);
     SaveContext context{source.devices, source.devicePath, source.fileSystem, source.params,
                         state,          progress,          conflicts,         prompter};
+    selectVolumeOf(source, *file, context);
     XdgOpener opener(streams.err);
-    const OpenFoundFileOutcome outcome = OpenFoundFile(context, *row, folder, opener);
+    const OpenFoundFileOutcome outcome = OpenFoundFile(context, file->row, folder, opener);
     if (outcome.copyPath.empty())
         return kExitFailure;
     streams.out << path << " copied to " << outcome.copyPath << "\n";

@@ -63,6 +63,26 @@ TEST(SalvoraOpen, WithoutAnApplicationTheCopyIsStillThereAndTheUserIsToldWhere) 
     EXPECT_NE(run.err.find("open the copy yourself: " + copy), std::string::npos) << run.err;
 }
 
+TEST(SalvoraOpen, FilesOfADeepSearchAreReadFromTheirOwnVolume) {
+    // Two volumes laid out alike: the same cluster numbers hold different files on each.
+    FakeDesktop desktop(0);
+    const std::string image = fixturePath("deep/two-volumes.img");
+    const std::string second = fixturePath("deep/two-volumes.files-2");
+    struct Case {
+        const char* path;
+        std::string original;
+    } cases[] = {
+        {"/SECOND.TXT", second + "/second.txt"}, // listed under Root, named by its row
+        {"/Second/Work/REPORT.TXT", second + "/Second/Work/report.txt"}, // named by its folder
+    };
+    for (const Case& c : cases) {
+        CliRun run = runSalvora(
+            {"--no-devices", "--image", image, "deep", "disk0", "--fs", "FAT32", "--open", c.path});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(readWholeFile(readWholeFile(desktop.requests())), readWholeFile(c.original)) << c.path;
+    }
+}
+
 TEST(SalvoraOpen, NamesThatAreNotFilesOfTheResultAreRefused) {
     FakeDesktop desktop(0);
     for (const char* path : {"/Docs/missing.txt", "/Docs", "/Nowhere/NOTES.TXT"}) {
