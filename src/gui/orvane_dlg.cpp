@@ -150,7 +150,7 @@ bool COrvaneDlg::initialise(const std::string& commandLineArgument, SplashWindow
         return false;
     case StartupLogAction::InvalidLog:
         m_splash->hide();
-        m_prompter.inform(kInvalidLogMessage);
+        m_prompter.inform(kLogInvalidMessage);
         m_state.commandLineArgument.clear();
         break;
     case StartupLogAction::OpenBasic:

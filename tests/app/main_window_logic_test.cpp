@@ -90,11 +90,11 @@ TEST(StartupLog, TheHeaderChoosesTheWindowOrTheInvalidLogMessage) {
         std::string content;
         StartupLogAction action;
     } cases[] = {
-        {logHeader("Hard Disk", kLogMagic, 1), StartupLogAction::OpenBasic},
-        {logHeader("Logical", kLogMagic, 2), StartupLogAction::OpenDeep},
-        {logHeader("Hard Disk", kLogMagic, 3), StartupLogAction::InvalidLog},
+        {logHeader("Hard Disk", std::string(kRecoveryLogMagic), 1), StartupLogAction::OpenBasic},
+        {logHeader("Logical", std::string(kRecoveryLogMagic), 2), StartupLogAction::OpenDeep},
+        {logHeader("Hard Disk", std::string(kRecoveryLogMagic), 3), StartupLogAction::InvalidLog},
         {logHeader("Hard Disk", "QuillwortWIN7SR2014", 1), StartupLogAction::InvalidLog},
-        {logHeader("Hard Disk", kLogMagic, 1).substr(0, 50), StartupLogAction::InvalidLog}, // ends early
+        {logHeader("Hard Disk", std::string(kRecoveryLogMagic), 1).substr(0, 50), StartupLogAction::InvalidLog}, // ends early
         {"", StartupLogAction::InvalidLog},
         {"\xFF\xFE\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", StartupLogAction::InvalidLog}, // a count past the end
     };

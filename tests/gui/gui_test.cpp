@@ -324,7 +324,7 @@ private slots:
         QVERIFY(dialog.initialise(argument));
         QVERIFY(dialog.splashWindow() != nullptr);
         QVERIFY(!dialog.splashWindow()->isVisible()); // hidden for the message
-        QCOMPARE(prompter.messages, std::vector<std::string>{kInvalidLogMessage});
+        QCOMPARE(prompter.messages, std::vector<std::string>{kLogInvalidMessage});
 
         COrvaneDlg missing(session, prompter);
         QVERIFY(!missing.initialise(commandLineArgument("\"" + dir + "/absent.SLV\"")));
@@ -334,7 +334,7 @@ private slots:
         // The header as the log writer lays it out: three strings (FF FE FF, a count, UTF-16LE), then the
         // mode.
         std::string header;
-        for (std::string text : {std::string("Hard Disk"), std::string(kLogMagic), std::string("Model")}) {
+        for (std::string text : {std::string("Hard Disk"), std::string(kRecoveryLogMagic), std::string("Model")}) {
             header += "\xFF\xFE\xFF";
             header += static_cast<char>(text.size());
             for (char c : text)
