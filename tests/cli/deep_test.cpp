@@ -15,26 +15,11 @@ namespace salvora::test {
 namespace fs = std::filesystem;
 namespace {
 
-std::string lowered(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// Files below root by their path in lower case (short names come back in upper case).
-std::map<std::string, fs::path> filesBelow(const fs::path& root) {
-    std::map<std::string, fs::path> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-        if (entry.is_regular_file())
-            files[lowered(fs::relative(entry.path(), root).string())] = entry.path();
-    return files;
-}
-
 void expectSavedAsPutIn(const fs::path& saved, const std::vector<std::string>& originals) {
-    auto out = filesBelow(saved);
+    auto out = filesBelowIgnoringCase(saved);
     std::map<std::string, fs::path> expected;
     for (const std::string& folder : originals)
-        expected.merge(filesBelow(fixturePath("deep/" + folder)));
+        expected.merge(filesBelowIgnoringCase(fixturePath("deep/" + folder)));
     ASSERT_EQ(out.size(), expected.size());
     for (const auto& [relative, path] : expected) {
         ASSERT_TRUE(out.count(relative)) << relative;
@@ -109,8 +94,8 @@ TEST(SalvoraDeep, NtfsRecordsOfACardWithoutBootSectorsSaveEveryFile) {
     CliRun save = runSalvora({"--no-devices", "--image", image, "deep", "disk0", "--fs", "NTFS", "--save",
                               out.string(), "--on-conflict", "rename"});
     ASSERT_EQ(save.exitCode, 0) << save.err;
-    auto saved = filesBelow(out);
-    for (const auto& [relative, path] : filesBelow(fixturePath("deep-ntfs/files/card"))) {
+    auto saved = filesBelowIgnoringCase(out);
+    for (const auto& [relative, path] : filesBelowIgnoringCase(fixturePath("deep-ntfs/files/card"))) {
         ASSERT_TRUE(saved.count(relative)) << relative;
         EXPECT_EQ(sha256OfFile(saved[relative].string()), sha256OfFile(path.string())) << relative;
     }

@@ -18,18 +18,12 @@ namespace salvora::test {
 namespace fs = std::filesystem;
 namespace {
 
-std::string lowered(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
+// The saved files' contents by their path in lower case.
 std::map<std::string, std::string> filesBelow(const fs::path& root) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-        if (entry.is_regular_file())
-            files[lowered(fs::relative(entry.path(), root).string())] = readWholeFile(entry.path().string());
-    return files;
+    std::map<std::string, std::string> contents;
+    for (const auto& [relative, path] : filesBelowIgnoringCase(root))
+        contents[relative] = readWholeFile(path.string());
+    return contents;
 }
 
 struct VolumeCase {

@@ -14,21 +14,6 @@ namespace salvora::test {
 namespace fs = std::filesystem;
 namespace {
 
-std::string lowered(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// Saved files by their path below root, in lower case (8.3 names come back in upper case).
-std::map<std::string, fs::path> filesBelow(const fs::path& root) {
-    std::map<std::string, fs::path> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-        if (entry.is_regular_file())
-            files[lowered(fs::relative(entry.path(), root).string())] = entry.path();
-    return files;
-}
-
 TEST(SalvoraBasicSave, SavesEveryFileWithItsFoldersAndLeavesTheImageAlone) {
     const std::string image = fixturePath("save/tree.img");
     const std::string before = sha256OfFile(image);
@@ -36,9 +21,9 @@ TEST(SalvoraBasicSave, SavesEveryFileWithItsFoldersAndLeavesTheImageAlone) {
     CliRun run = runSalvora({"--no-devices", "--volume-image", image, "basic", "D:", "--save", out.string()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.err.find("Saved 9 of 9 files"), std::string::npos) << run.err;
-    auto saved = filesBelow(out);
+    auto saved = filesBelowIgnoringCase(out);
     const fs::path source = fixturePath("save/files/tree");
-    for (const auto& [relative, path] : filesBelow(source)) {
+    for (const auto& [relative, path] : filesBelowIgnoringCase(source)) {
         ASSERT_TRUE(saved.count(relative)) << relative;
         EXPECT_TRUE(readWholeFile(saved[relative].string()) == readWholeFile(path.string())) << relative;
     }
@@ -56,7 +41,7 @@ TEST(SalvoraBasicSave, NamedPathsAndConflictAnswers) {
     };
     CliRun first = save({});
     ASSERT_EQ(first.exitCode, 0) << first.err;
-    EXPECT_EQ(filesBelow(out).size(), 2u);
+    EXPECT_EQ(filesBelowIgnoringCase(out).size(), 2u);
     EXPECT_TRUE(fs::exists(out / "Docs/Old/LETTER.TXT"));
     EXPECT_FALSE(fs::exists(out / "Docs/NOTES.TXT"));
 
@@ -68,7 +53,7 @@ TEST(SalvoraBasicSave, NamedPathsAndConflictAnswers) {
     CliRun skipped = save({"--on-conflict", "skip"});
     EXPECT_EQ(skipped.exitCode, 0);
     EXPECT_NE(skipped.err.find("2 skipped"), std::string::npos) << skipped.err;
-    EXPECT_EQ(filesBelow(out).size(), 4u);
+    EXPECT_EQ(filesBelowIgnoringCase(out).size(), 4u);
 
     // Asking with nobody to answer cancels the save.
     CliRun asked = save({});

@@ -31,24 +31,12 @@ TEST(RunTreeSave, SavesTheWholeCardWithItsFoldersByteForByte) {
 
     // Names that fit 8.3 come back as their short entries spell them (upper case): compare paths ignoring
     // case.
-    auto lowered = [](std::string text) {
-        for (char& c : text)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return text;
-    };
-    std::map<std::string, fs::path> saved;
-    for (const auto& entry : fs::recursive_directory_iterator(out))
-        if (entry.is_regular_file())
-            saved[lowered(fs::relative(entry.path(), out).string())] = entry.path();
-    const fs::path source = test::fixturePath("save/files/tree");
+    auto saved = test::filesBelowIgnoringCase(out);
     std::size_t compared = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(source)) {
-        if (!entry.is_regular_file())
-            continue;
-        const std::string relative = lowered(fs::relative(entry.path(), source).string());
+    for (const auto& [relative, original] :
+         test::filesBelowIgnoringCase(test::fixturePath("save/files/tree"))) {
         ASSERT_TRUE(saved.count(relative)) << relative;
-        EXPECT_TRUE(test::readWholeFile(saved[relative].string()) ==
-                    test::readWholeFile(entry.path().string()))
+        EXPECT_TRUE(test::readWholeFile(saved[relative].string()) == test::readWholeFile(original.string()))
             << relative;
         ++compared;
     }

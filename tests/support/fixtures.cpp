@@ -2,6 +2,7 @@
 #include "support/fixtures.h"
 
 #include <array>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -50,6 +51,19 @@ std::string readWholeFile(const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+std::map<std::string, std::filesystem::path> filesBelowIgnoringCase(const std::filesystem::path& root) {
+    std::map<std::string, std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (!entry.is_regular_file())
+            continue;
+        std::string relative = std::filesystem::relative(entry.path(), root).string();
+        for (char& c : relative)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        files[relative] = entry.path();
+    }
+    return files;
 }
 
 std::string sha256OfFile(const std::string& path) {

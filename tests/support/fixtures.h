@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -19,6 +21,10 @@ std::optional<std::string> sharedTestdata(const std::string& relative);
 
 // A file's whole content; empty when it cannot be read.
 std::string readWholeFile(const std::string& path);
+
+// Regular files below root, by their path relative to root in lower case (8.3 names come back from a FAT
+// volume in upper case), mapped to their full path.
+std::map<std::string, std::filesystem::path> filesBelowIgnoringCase(const std::filesystem::path& root);
 
 // SHA-256 of a file's whole content, as hex; empty when it cannot be read.
 std::string sha256OfFile(const std::string& path);
