@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/partition_searches.h"
 
-#include <charconv>
-
 #include "base/size_text.h"
 #include "base/text.h"
 #include "volumes/drive_panels.h"
@@ -13,14 +11,6 @@ namespace {
 constexpr const char* kNoStorageAdvice =
     ".\n\nIf you have connected your storage using any usb hub or extension, check storage connections or "
     "connect the storage media directly to your computer.";
-
-std::uint64_t parseUnsigned(const std::string& text) {
-    std::string digits = trim(text);
-    std::uint64_t value = 0;
-    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    (void)end;
-    return ec == std::errc() ? value : 0;
-}
 
 const PartitionRow* rowOfNode(const PartitionList& list, NodeId node) {
     for (int i = 0; i < list.count && i < kMaxPartitions; ++i)
@@ -101,7 +91,7 @@ Result<std::vector<PartitionFind>> searchDriveForVolumes(Session& session, Drive
         return makeError(ErrorKind::InvalidInput, "no logical drive " + std::string(1, letter) + ":");
     SelectDriveNode(session.driveList, session.volumes, tree, drive->node, SearchMode::Deep);
     const std::string driveText = trim(tree.node(drive->node).label.substr(0, 2));
-    const std::uint64_t E = parseUnsigned(record->totalSectors);
+    const std::uint64_t E = trimmedDecimalToUint64(record->totalSectors);
     std::vector<PartitionFind> finds;
     if (E == 0 && record->drive.empty()) {
         prompter.inform(noStorageInDriveMessage(driveText));
@@ -122,8 +112,8 @@ Result<std::vector<PartitionFind>> searchDriveForVolumes(Session& session, Drive
     for (std::size_t i = 0; i < added && i < children.size(); ++i) {
         const FoundFileSystemRow& row = state.foundFileSystems[firstRow + i];
         const NodeId node = children[children.size() - added + i];
-        const std::uint64_t start = parseUnsigned(row[3]);
-        const std::uint64_t end = parseUnsigned(row[4]);
+        const std::uint64_t start = trimmedDecimalToUint64(row[3]);
+        const std::uint64_t end = trimmedDecimalToUint64(row[4]);
         finds.push_back(
             PartitionFind{tree.node(node).label, row[2], start, end, trim(row[5]),
                           std::string(1, letter) + ":R" + std::to_string(recognisedNumber(row[1]))});

@@ -2,12 +2,15 @@
 #include "base/text.h"
 
 #include <array>
+#include <charconv>
 #include <limits>
 
 namespace salvora {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 void appendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
@@ -115,6 +118,13 @@ std::int32_t decimalPrefixToInt32(std::string_view text) {
     if (value < kMin)
         return static_cast<std::int32_t>(kMin);
     return static_cast<std::int32_t>(value);
+}
+
+std::uint64_t trimmedDecimalToUint64(std::string_view text) {
+    const std::string digits = trim(text);
+    std::uint64_t value = 0;
+    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    return result.ec == std::errc() ? value : 0;
 }
 
 } // namespace salvora

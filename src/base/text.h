@@ -24,4 +24,8 @@ std::string cp1252ToUtf8(ByteSpan bytes);
 // digits; anything above the largest signed 32-bit value is clamped to it (and below the smallest to it).
 std::int32_t decimalPrefixToInt32(std::string_view text);
 
+// The leading decimal digits of the text, trimmed, as an unsigned 64-bit number; 0 when it does not start
+// with a digit or the number overflows.
+std::uint64_t trimmedDecimalToUint64(std::string_view text);
+
 } // namespace salvora

@@ -6,8 +6,23 @@
 #include <limits>
 
 #include "base/text.h"
+#include "fsrecovery/date_texts.h"
 
 namespace salvora {
+
+std::size_t AppendMiscellaneousRow(TextTable& foundFolders) {
+    const std::size_t row = foundFolders.appendRow();
+    foundFolders.setCell(row, found_folder::Name, std::string(kMiscellaneousName));
+    foundFolders.setCell(row, found_folder::Sector, "0");
+    foundFolders.setCell(row, found_folder::Self, std::to_string(kMiscellaneousSelf));
+    foundFolders.setCell(row, found_folder::Parent, "0");
+    foundFolders.setCell(row, found_folder::Date, "0");
+    foundFolders.setCell(row, found_folder::Time, std::to_string(CurrentFatTimeWord()));
+    foundFolders.setCell(row, found_folder::Size, "0");
+    foundFolders.setCell(row, found_folder::Attr, "16");
+    foundFolders.setCell(row, found_folder::Type, "FOLDER");
+    return row;
+}
 namespace {
 
 // A table cell as an unsigned 32-bit number; nullopt when it is not one.

@@ -60,6 +60,10 @@ inline constexpr std::size_t Deleted = 10;
 inline constexpr std::size_t Cluster0Start = 11;
 } // namespace found_folder
 
+// Appends the FAT scans' row for KLX_Miscellaneous: sector, parent, date and size 0, attr 16, the current
+// time as a FAT time word. Returns its index.
+std::size_t AppendMiscellaneousRow(TextTable& foundFolders);
+
 // The record behind every folder item of the tree. FolderList keeps them in insertion order; the node after
 // FolderList[i] is FolderList[i + 1].
 struct FolderNode {

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <limits>
 #include <utility>
 
@@ -28,14 +27,6 @@ std::uint32_t clampTo32(std::uint64_t value) {
 
 std::uint64_t perCylinderOf(const SearchGeometry& g) {
     return std::uint64_t{g.heads} * g.sectorsPerTrack;
-}
-
-std::uint64_t parseUnsigned(const std::string& text) {
-    std::string digits = trim(text);
-    std::uint64_t value = 0;
-    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    (void)end;
-    return ec == std::errc() ? value : 0;
 }
 
 // Reads one sector through the walk's handle into a cleared buffer; false when the read failed. A sector
@@ -140,8 +131,9 @@ SearchGeometry NormaliseSearchGeometry(SearchGeometry g, std::uint64_t totalSect
 }
 
 SearchGeometry searchGeometryOf(const DiskRecord& disk) {
-    return {clampTo32(parseUnsigned(disk.cylinders)), clampTo32(parseUnsigned(disk.tracksPerCylinder)),
-            clampTo32(parseUnsigned(disk.sectorsPerTrack))};
+    return {clampTo32(trimmedDecimalToUint64(disk.cylinders)),
+            clampTo32(trimmedDecimalToUint64(disk.tracksPerCylinder)),
+            clampTo32(trimmedDecimalToUint64(disk.sectorsPerTrack))};
 }
 
 std::optional<FoundPartition> RecognisePartitionBootSector(ByteSpan sector, std::uint64_t at) {

@@ -36,15 +36,33 @@ TEST(DecimalPrefix, ReadsLeadingDigitsAndClampsToThe32BitRange) {
         EXPECT_EQ(decimalPrefixToInt32(c.text), c.expected) << c.text;
 }
 
+TEST(TrimmedDecimal, ReadsA64BitNumberAndGivesZeroForAnythingElse) {
+    struct Case {
+        const char* text;
+        std::uint64_t expected;
+    } cases[] = {
+        {" 131072 ", 131072},
+        {"18446744073709551615", 18446744073709551615u},
+        {"18446744073709551616", 0}, // overflows
+        {"", 0},
+        {"-1", 0},
+        {"63 sectors", 63},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(trimmedDecimalToUint64(c.text), c.expected) << c.text;
+}
+
 TEST(Utf16, ConvertsPairsAndReplacesLoneSurrogates) {
     // "aé€😀" then a lone high surrogate, then "b"
     auto bytes = bytesOf({0x61, 0, 0xE9, 0, 0xAC, 0x20, 0x3D, 0xD8, 0x00, 0xDE, 0x3D, 0xD8, 0x62, 0});
-    EXPECT_EQ(utf16leToUtf8(bytes), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBD" "b");
+    EXPECT_EQ(utf16leToUtf8(bytes), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBD"
+                                    "b");
 }
 
 TEST(Cp1252, MapsTheHighControlRangeAndLatin1) {
     auto bytes = bytesOf({0x80, 0x8A, 0x81, 0xE9, 0x41});
-    EXPECT_EQ(cp1252ToUtf8(bytes), "\xE2\x82\xAC\xC5\xA0\xEF\xBF\xBD\xC3\xA9" "A");
+    EXPECT_EQ(cp1252ToUtf8(bytes), "\xE2\x82\xAC\xC5\xA0\xEF\xBF\xBD\xC3\xA9"
+                                   "A");
 }
 
 TEST(Trim, RemovesBlanksAtBothEndsOnly) {

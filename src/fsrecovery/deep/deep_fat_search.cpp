@@ -4,7 +4,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "fsrecovery/date_texts.h"
 #include "fsrecovery/deep/deep_fat_rows.h"
 #include "fsrecovery/deep/deep_fat_volumes.h"
 #include "fsrecovery/fat/fat_walker.h"
@@ -12,20 +11,6 @@
 
 namespace salvora::deep {
 namespace {
-
-void addMiscellaneousRow(TextTable& foundFolders) {
-    const std::size_t row = foundFolders.appendRow();
-    foundFolders.setCell(row, found_folder::Name, std::string(kMiscellaneousName));
-    foundFolders.setCell(row, found_folder::Sector, "0");
-    foundFolders.setCell(row, found_folder::Self, std::to_string(kMiscellaneousSelf));
-    foundFolders.setCell(row, found_folder::Parent, "0");
-    foundFolders.setCell(row, found_folder::Date, "0");
-    foundFolders.setCell(row, found_folder::Time, std::to_string(CurrentFatTimeWord()));
-    foundFolders.setCell(row, found_folder::Size, "0");
-    foundFolders.setCell(row, found_folder::Attr, "16");
-    foundFolders.setCell(row, found_folder::SysID, "0");
-    foundFolders.setCell(row, found_folder::Type, "FOLDER");
-}
 
 void addDirectoryRow(TextTable& foundFolders, const TextTable& directories, std::size_t row,
                      std::uint64_t n) {
@@ -134,7 +119,7 @@ void BuildVolumeFolders(DeepSearchContext& context) {
         ScanTables volumeTables;
         TextTable& foundFolders = volumeTables.FoundFolderTable;
         if (v == 1)
-            addMiscellaneousRow(foundFolders);
+            foundFolders.setCell(AppendMiscellaneousRow(foundFolders), found_folder::SysID, "0");
         for (; position < directories.rowCount(); ++position) {
             const std::uint64_t volume = cellValue(directories.cell(position, directory_row::Volume));
             if (volume == kNoVolume)

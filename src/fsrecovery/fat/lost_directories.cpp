@@ -3,7 +3,6 @@
 
 #include <vector>
 
-#include "fsrecovery/date_texts.h"
 #include "fsrecovery/fat/directory_entry.h"
 #include "fsrecovery/folder_tree.h"
 #include "storage/sector_reader.h"
@@ -12,19 +11,6 @@ namespace salvora::fat {
 namespace {
 
 constexpr std::uint64_t kChunkSectors = kScanChunkBytes / kSectorSize;
-
-void addMiscellaneousRow(TextTable& foundFolders) {
-    std::size_t row = foundFolders.appendRow();
-    foundFolders.setCell(row, found_folder::Name, std::string(kMiscellaneousName));
-    foundFolders.setCell(row, found_folder::Sector, "0");
-    foundFolders.setCell(row, found_folder::Self, std::to_string(kMiscellaneousSelf));
-    foundFolders.setCell(row, found_folder::Parent, "0");
-    foundFolders.setCell(row, found_folder::Date, "0");
-    foundFolders.setCell(row, found_folder::Time, std::to_string(CurrentFatTimeWord()));
-    foundFolders.setCell(row, found_folder::Size, "0");
-    foundFolders.setCell(row, found_folder::Attr, "16");
-    foundFolders.setCell(row, found_folder::Type, "FOLDER");
-}
 
 void addDirectoryRow(TextTable& foundFolders, ByteSpan firstSector, std::uint64_t sector, std::uint32_t self,
                      std::uint64_t number, bool fat32) {
@@ -49,7 +35,7 @@ LostDirectoryScan ScanLostDirectories(const DeviceNamespace& devices, const std:
                                       const VolumeParameters& params, bool fat32, std::uint64_t endSector,
                                       TextTable& foundFolders, ProgressSink& progress, const StopFlag& stop) {
     LostDirectoryScan result;
-    addMiscellaneousRow(foundFolders);
+    AppendMiscellaneousRow(foundFolders);
     const std::uint64_t spc = params.SPC;
     const std::uint64_t dataStart = params.Cluster0Start + 2 * spc;
     progress.setStatus("sectors scanned of total " + std::to_string(endSector));
