@@ -30,16 +30,23 @@ std::uint64_t subtractOrZero(std::uint64_t value, std::uint64_t minus) {
     return value >= minus ? value - minus : 0;
 }
 
-FoundFileSystemRow ntfsRow(ByteSpan sector, std::uint64_t s, std::uint64_t T, const std::string& key, int n) {
-    const std::uint32_t spc = le8(sector, 0x0D);
-    const std::uint32_t perIndex = le32(sector, 0x44);
+// The columns every found volume fills alike: drive key, running name, file system, start, end, size.
+FoundFileSystemRow recognisedRow(const std::string& key, int n, const char* fileSystem, std::uint64_t s,
+                                 std::uint64_t T) {
     FoundFileSystemRow row;
     row[0] = key;
     row[1] = "Recognised" + std::to_string(n);
-    row[2] = "NTFS";
+    row[2] = fileSystem;
     row[3] = std::to_string(s);
     row[4] = std::to_string(s + T);
     row[5] = FormatSize(T * 512);
+    return row;
+}
+
+FoundFileSystemRow ntfsRow(ByteSpan sector, std::uint64_t s, std::uint64_t T, const std::string& key, int n) {
+    const std::uint32_t spc = le8(sector, 0x0D);
+    const std::uint32_t perIndex = le32(sector, 0x44);
+    FoundFileSystemRow row = recognisedRow(key, n, "NTFS", s, T);
     row[6] = std::to_string(spc);
     row[7] = std::to_string(perIndex == kIndexRecordOf4096Bytes ? 8u : perIndex * spc);
     row[8] = "2";
@@ -55,13 +62,7 @@ FoundFileSystemRow fat16Row(ByteSpan sector, std::uint64_t s, std::uint64_t T, c
     const std::uint64_t K = le8(sector, 0x0D);
     const std::uint64_t R = le16(sector, 0x0E);
     const std::uint64_t rootSectors = le16(sector, 0x11) / 16u;
-    FoundFileSystemRow row;
-    row[0] = key;
-    row[1] = "Recognised" + std::to_string(n);
-    row[2] = "FAT16";
-    row[3] = std::to_string(s);
-    row[4] = std::to_string(s + T);
-    row[5] = FormatSize(T * 512);
+    FoundFileSystemRow row = recognisedRow(key, n, "FAT16", s, T);
     row[6] = std::to_string(F);
     row[7] = std::to_string(K);
     row[8] = std::to_string(rootSectors);
