@@ -43,6 +43,8 @@ Result<bool> selectRecognisedVolume(Session& session, const Target& target) {
     const DiskRecord* record = drive ? session.driveTree.record(drive->node) : nullptr;
     if (!record)
         return makeError(ErrorKind::InvalidInput, "no logical drive " + std::string(1, target.letter) + ":");
+    // Read before the search below: it adds nodes to the tree, which moves its records.
+    const std::uint64_t driveSectors = record->totalBytes / 512;
     const std::string path = volumePath(target.letter);
     const std::string key = driveKey(path);
     auto rowOf = [&]() -> const FoundFileSystemRow* {
@@ -68,7 +70,6 @@ Result<bool> selectRecognisedVolume(Session& session, const Target& target) {
                                                       ": holds no volume Recognised" +
                                                       std::to_string(target.partition));
     SelectedVolume& selection = session.volumes.selectedVolume;
-    const std::uint64_t driveSectors = record->totalBytes / 512;
     selection.devicePath = path;
     selection.fileSystem = NormaliseFileSystemName((*row)[2]);
     selection.start = std::strtoull((*row)[3].c_str(), nullptr, 10);

@@ -269,7 +269,8 @@ std::vector<std::byte> recordWith(std::initializer_list<std::array<std::uint32_t
         record[at + 9] = std::byte(a[3]);
         at += a[1] ? a[1] : 8;
     }
-    put32(at, 0xFFFFFFFF);
+    if (at + 4 <= record.size()) // an attribute claiming to run past the record leaves no room for the end
+        put32(at, 0xFFFFFFFF);
     return record;
 }
 
