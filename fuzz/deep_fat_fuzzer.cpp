@@ -12,16 +12,6 @@
 #include "fsrecovery/deep/deep_search.h"
 #include "storage/sector_reader.h"
 
-namespace {
-
-class SilentPrompter final : public salvora::Prompter {
-public:
-    void inform(const std::string&) override {}
-    bool askYesNo(const std::string&) override { return false; }
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace salvora;
     constexpr std::size_t kMaxBytes = 4 << 20;
@@ -40,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         session.devices.setPhysicalDisk(
             0, std::make_shared<MemoryMedium>(std::vector<std::byte>(bytes.begin(), bytes.end())));
         session.CurrentDevicePath = physicalDrivePath(0);
-        SilentPrompter prompter;
+        NullPrompter prompter;
         StopFlag stop{false};
         DeepSearchContext context{session.devices,
                                   session.CurrentDevicePath,

@@ -8,16 +8,6 @@
 #include "fsrecovery/deep/deep_ntfs.h"
 #include "storage/medium.h"
 
-namespace {
-
-class NoPrompts final : public salvora::Prompter {
-public:
-    void inform(const std::string&) override {}
-    bool askYesNo(const std::string&) override { return false; }
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace salvora;
     if (size > 16 * 512)
@@ -35,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FolderModel folders;
     DeepSearchState deep;
     NullProgress progress;
-    NoPrompts prompter;
+    NullPrompter prompter;
     StopFlag stop{false};
     DeepSearchContext context{
         devices, physicalDrivePath(0), "NTFS", 0, 16, 0, volumes, tables, folders, deep, progress, prompter,

@@ -12,12 +12,6 @@
 
 namespace {
 
-class SilentPrompter final : public salvora::Prompter {
-public:
-    void inform(const std::string&) override {}
-    bool askYesNo(const std::string&) override { return false; }
-};
-
 // The fuzzed bytes as a medium; reads past the end come back short, as from a real image.
 class FuzzMedium final : public salvora::Medium {
 public:
@@ -59,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ScanTables tables;
     FolderModel folders;
     NullProgress progress;
-    SilentPrompter prompter;
+    NullPrompter prompter;
     StopFlag stop{false};
     BasicSearchContext context{devices, volumePath('D'), volumes, tables, folders, progress, prompter, stop};
     RunBasicSearch(context);

@@ -10,16 +10,6 @@
 #include "fsrecovery/ntfs/ntfs_basic_search.h"
 #include "storage/medium.h"
 
-namespace {
-
-class SilentPrompter final : public salvora::Prompter {
-public:
-    void inform(const std::string&) override {}
-    bool askYesNo(const std::string&) override { return false; }
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace salvora;
     if (size < 512 || size > (4u << 20))
@@ -34,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     NtfsState state;
     NtfsRecordWalker ntfs(state);
     NullProgress progress;
-    SilentPrompter prompter;
+    NullPrompter prompter;
     StopFlag stop{false};
     BasicSearchContext context{devices, volumePath('D'), volumes, tables, folders, progress, prompter, stop};
     RunBasicSearch(context, &ntfs);

@@ -9,16 +9,6 @@
 #include "volumes/drive_search.h"
 #include "volumes/partition_search.h"
 
-namespace {
-
-class Silent final : public salvora::Prompter {
-public:
-    void inform(const std::string&) override {}
-    bool askYesNo(const std::string&) override { return false; }
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace salvora;
     ByteSpan bytes(reinterpret_cast<const std::byte*>(data), size);
@@ -36,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     PartitionSearchState state;
     NullProgress quiet;
     StopFlag stop{false};
-    Silent silent;
+    NullPrompter silent;
     NodeId physical = tree.addNode("Physical Drives", kImageDisk, kNoNode);
     NodeId disk = tree.addNode("Removable Media (Disk0 - 1.00 MB)", kImageDisk, physical);
     // One head of 63 sectors per cylinder, so that a small input holds many cylinders; the cylinder count

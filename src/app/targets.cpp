@@ -24,11 +24,6 @@ bool parseNumber(std::string_view digits, int& out) {
 }
 
 // The listing's own search shows its result in the tree, not in a message.
-class SilentPrompter final : public Prompter {
-public:
-    void inform(const std::string&) override {}
-    bool askYesNo(const std::string&) override { return false; }
-};
 
 Error badTarget(std::string_view text) {
     return makeError(ErrorKind::InvalidInput,
@@ -58,7 +53,7 @@ Result<bool> selectRecognisedVolume(Session& session, const Target& target) {
         searched = searched || row[0] == key;
     if (!searched) {
         NullProgress quiet;
-        SilentPrompter silent;
+        NullPrompter silent;
         StopFlag stop{false};
         auto finds = searchDriveForVolumes(session, session.driveTree, target.letter, quiet, silent, stop);
         if (!finds)
@@ -133,7 +128,7 @@ DriveTreeRoots listDrives(Session& session, SearchMode mode, bool searchPartitio
     session.driveSearch.clear();
     if (searchPartitionless && (mode == SearchMode::Basic || mode == SearchMode::Deep)) {
         NullProgress quiet;
-        SilentPrompter silent;
+        NullPrompter silent;
         StopFlag stop{false};
         AutomaticSearchContext search{session.volumes,
                                       session.devices,

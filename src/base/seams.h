@@ -65,4 +65,12 @@ public:
     virtual MediumRemovedAnswer askMediumRemoved() { return MediumRemovedAnswer{true, 0}; }
 };
 
+// A prompter for callers that cannot ask anyone (searches run on the way to something else, fuzzing):
+// messages are dropped and every question is answered No.
+class NullPrompter final : public Prompter {
+public:
+    void inform(const std::string&) override {}
+    bool askYesNo(const std::string&) override { return false; }
+};
+
 } // namespace salvora

@@ -12,20 +12,13 @@
 #include "base/text.h"
 #include "fsrecovery/fat/directory_entry.h"
 #include "support/fixtures.h"
+#include "support/recording_prompter.h"
 #include "support/test_media.h"
 
 namespace salvora {
 namespace {
 
-class RecordingPrompter final : public Prompter {
-public:
-    void inform(const std::string& text) override { messages.push_back(text); }
-    bool askYesNo(const std::string& text) override {
-        messages.push_back(text);
-        return false;
-    }
-    std::vector<std::string> messages;
-};
+using test::RecordingPrompter;
 
 struct ManifestEntry {
     char kind = 'F'; // 'D' folder, 'F' file

@@ -26,12 +26,6 @@ using test::fixturePath;
 using deep::directory_row::Cluster0Start;
 using deep::directory_row::Volume;
 
-class SilentPrompter final : public Prompter {
-public:
-    void inform(const std::string&) override {}
-    bool askYesNo(const std::string&) override { return false; }
-};
-
 // DirectoryTable rows from (sector, self) pairs, parent 0.
 void addDirectories(ScanTables& tables, std::initializer_list<std::pair<std::uint64_t, std::uint64_t>> rows) {
     for (auto [sector, self] : rows)
@@ -215,7 +209,7 @@ public:
 private:
     Session m_session;
     std::unique_ptr<StopAtSector> m_progress;
-    SilentPrompter m_prompter;
+    NullPrompter m_prompter;
     StopFlag m_stop{false};
     std::unique_ptr<DeepSearchContext> m_context;
     std::unique_ptr<FolderFileWalker> m_walker;

@@ -24,12 +24,6 @@ namespace salvora {
 namespace fs = std::filesystem;
 namespace {
 
-class SilentPrompter final : public Prompter {
-public:
-    void inform(const std::string&) override {}
-    bool askYesNo(const std::string&) override { return false; }
-};
-
 class OverwriteAll final : public ConflictPrompter {
 public:
     ReplaceAnswer askReplace(const std::string& existing, const std::string&) override {
@@ -123,7 +117,7 @@ private:
     }
 
     Session m_session;
-    SilentPrompter m_prompter;
+    NullPrompter m_prompter;
     StopFlag m_stop{false};
     std::unique_ptr<DeepSearchContext> m_context;
     std::unique_ptr<FolderFileWalker> m_walker;

@@ -18,12 +18,6 @@
 
 namespace salvora::test {
 
-class SilentPrompter final : public Prompter {
-public:
-    void inform(const std::string&) override {}
-    bool askYesNo(const std::string&) override { return false; }
-};
-
 struct ListedFile {
     std::string size;
     std::string date;
@@ -67,7 +61,7 @@ private:
     NtfsRecordWalker m_ntfs{m_session->ntfs};
     std::unique_ptr<FolderFileWalker> m_walker;
     NullProgress m_progress;
-    std::unique_ptr<SilentPrompter> m_prompter = std::make_unique<SilentPrompter>();
+    std::unique_ptr<NullPrompter> m_prompter = std::make_unique<NullPrompter>();
     StopFlag m_stop{false};
 };
 

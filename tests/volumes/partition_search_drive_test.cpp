@@ -3,21 +3,14 @@
 
 #include "support/disk_builder.h"
 #include "support/fixtures.h"
+#include "support/recording_prompter.h"
 #include "support/test_media.h"
 #include "volumes/drive_search.h"
 
 namespace salvora {
 namespace {
 
-class RecordingPrompter final : public Prompter {
-public:
-    void inform(const std::string& text) override { messages.push_back(text); }
-    bool askYesNo(const std::string& text) override {
-        messages.push_back(text);
-        return false;
-    }
-    std::vector<std::string> messages;
-};
+using test::RecordingPrompter;
 
 // A Deep Search window's drive tree with one logical drive E: read from the medium given.
 struct DriveSearch {

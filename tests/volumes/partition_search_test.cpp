@@ -8,6 +8,7 @@
 
 #include "support/disk_builder.h"
 #include "support/fixtures.h"
+#include "support/recording_prompter.h"
 #include "support/test_media.h"
 #include "volumes/partition_table.h"
 #include "volumes/volume_parameters.h"
@@ -56,15 +57,7 @@ private:
 };
 
 // Answers every message and records it.
-class RecordingPrompter final : public Prompter {
-public:
-    void inform(const std::string& text) override { messages.push_back(text); }
-    bool askYesNo(const std::string& text) override {
-        messages.push_back(text);
-        return false;
-    }
-    std::vector<std::string> messages;
-};
+using test::RecordingPrompter;
 
 // Sets the stop flag once the walk reaches a cylinder, as a Stop press answered Yes would.
 class StopAtCylinder final : public ProgressSink {
